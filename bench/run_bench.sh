@@ -1,0 +1,117 @@
+#!/bin/bash
+# Times habitual-cli on a large generated survey file: wall time and peak
+# memory (maximum resident set size) over several runs, next to the time
+# `wc -l` needs to read the same file (the floor for anything that reads it).
+#
+# usage: bench/run_bench.sh [--large] [--runs N] [--method M] [BUILD_DIR]
+#   BUILD_DIR  build directory (default: build/ in the repository); configured
+#              as a Release build without the desktop program and tests when
+#              it has not been configured yet; the two targets are brought up
+#              to date in any case
+#   --large    10,000,000 rows (5,000,000 persons) instead of 1,000,000
+#   --runs N   timed runs of habitual-cli (default 3)
+#   --method M transformation passed to habitual-cli (default best)
+# Generated files are kept in $HABITUAL_BENCH_DATA (default
+# ~/.cache/habitual-bench) and reused while the generator has not changed.
+set -euo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=""
+persons=500000
+runs=3
+method=best
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --large) persons=5000000 ;;
+    --runs) runs=${2:?--runs needs a number}; shift ;;
+    --method) method=${2:?--method needs a value}; shift ;;
+    -h | --help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -*) echo "run_bench.sh: unknown option $1" >&2; exit 2 ;;
+    *) build=$1 ;;
+    esac
+    shift
+done
+build=${build:-$repo/build}
+data=${HABITUAL_BENCH_DATA:-${XDG_CACHE_HOME:-$HOME/.cache}/habitual-bench}
+timer=/usr/bin/time
+[ -x "$timer" ] || { echo "run_bench.sh: $timer missing (Debian package time)" >&2; exit 1; }
+
+# --- build -------------------------------------------------------------------
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+        -DHABITUAL_BUILD_UI=OFF -DHABITUAL_BUILD_TESTS=OFF >/dev/null
+fi
+type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+[ "$type" = Release ] || echo "warning: $build is a '$type' build, not Release" >&2
+cmake --build "$build" -j2 --target habitual-gen-survey habitual-cli >/dev/null
+
+find_tool() {
+    local path
+    path=$(find "$build" -type f -name "$1" -perm -u+x -print -quit)
+    [ -n "$path" ] || { echo "run_bench.sh: $1 not found under $build" >&2; exit 1; }
+    echo "$path"
+}
+gen=$(find_tool habitual-gen-survey)
+cli=$(find_tool habitual-cli)
+
+# --- survey file -------------------------------------------------------------
+mkdir -p "$data"
+survey=$data/survey-p${persons}-d2-n10-s1-shuffle.csv
+if [ ! -f "$survey" ] || [ "$gen" -nt "$survey" ]; then
+    echo "generating $survey"
+    "$timer" -f "  generated in %e s" "$gen" --persons "$persons" --days 2 --nutrients 10 \
+        --seed 1 --shuffle -o "$survey.part"
+    mv "$survey.part" "$survey"
+fi
+rows=$(($(wc -l <"$survey") - 1))
+echo "survey: $survey"
+echo "  $rows data rows, $(stat -c %s "$survey") bytes"
+cat "$survey" >/dev/null # into the page cache, so that every run reads from memory
+
+# --- measurements ------------------------------------------------------------
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+# Prints "seconds kilobytes" of one run of the command, from time -v.
+measure() {
+    if ! "$timer" -v -o "$log" "$@" >/dev/null 2>"$log.err"; then
+        echo "run_bench.sh: failed: $*" >&2
+        cat "$log.err" >&2
+        rm -f "$log.err"
+        exit 1
+    fi
+    rm -f "$log.err"
+    awk -F': ' '
+        /Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0
+                                   for (i = 1; i <= n; i++) s = s * 60 + t[i] }
+        /Maximum resident set size/ { m = $2 }
+        END { printf "%.2f %d\n", s, m }' "$log"
+}
+
+# Prints best and median of a column of numbers.
+best_median() {
+    sort -n | awk '{ v[NR] = $1 } END {
+        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+        printf "%s %s\n", v[1], m }'
+}
+
+# The floor in milliseconds, which /usr/bin/time does not resolve.
+TIMEFORMAT=%3R
+floor=$(for _ in 1 2 3; do { time wc -l "$survey" >/dev/null; } 2>&1; done | best_median)
+echo "floor (wc -l): best ${floor% *} s, median ${floor#* } s"
+
+echo "habitual-cli --method $method --output standard, $runs runs:"
+results=()
+for i in $(seq "$runs"); do
+    r=$(measure "$cli" "$survey" --nutrient 6 --id 1 --id 2 --id 3 --class 4 --class 5 \
+        --method "$method" --output standard -o /dev/null)
+    results+=("$r")
+    awk -v i="$i" '{ printf "  run %d: %6.2f s  %8.1f MiB peak RSS\n", i, $1, $2 / 1024 }' <<<"$r"
+done
+read -r wbest wmed < <(printf '%s\n' "${results[@]}" | awk '{ print $1 }' | best_median)
+read -r mbest mmed < <(printf '%s\n' "${results[@]}" | awk '{ print $2 }' | best_median)
+printf 'wall time: best %.2f s, median %.2f s\n' "$wbest" "$wmed"
+awk -v b="$mbest" -v m="$mmed" 'BEGIN { printf "peak RSS:  best %.1f MiB, median %.1f MiB\n", b / 1024, m / 1024 }'
+if [ "$persons" -eq 5000000 ]; then
+    [ "${mmed%.*}" -le 4194304 ] && echo "memory goal (4 GiB): met" || echo "memory goal (4 GiB): MISSED"
+fi
