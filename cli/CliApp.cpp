@@ -1,0 +1,124 @@
+#include "CliApp.h"
+
+#include "ColumnLabel.h"
+#include "Columns.h"
+#include "Encoding.h"
+#include "Options.h"
+#include "OutputFile.h"
+#include "Report.h"
+#include "ResultsFile.h"
+
+namespace habitual {
+namespace {
+
+constexpr int ExitOk = 0, ExitFailed = 1, ExitUsage = 2;
+
+int UsageError(std::FILE* err, const std::string& message) {
+    std::fprintf(err, "habitual-cli: %s\n「habitual-cli --help」で使い方を表示します。\n",
+                 message.c_str());
+    return ExitUsage;
+}
+
+int Failure(std::FILE* err, const std::string& message) {
+    std::fprintf(err, "habitual-cli: %s\n", message.c_str());
+    return ExitFailed;
+}
+
+std::string CannotRead(const std::string& path) {
+    return "栄養調査データ[" + path +
+           "]を読み込めませんでした。ファイル名と読み取りの権限を確かめてください。";
+}
+
+bool WriteAllTo(std::FILE* out, const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
+}
+
+int ListColumns(const THeader& header, const TCliOptions& o, std::FILE* out, std::FILE* err) {
+    std::string text;
+    for (std::size_t c = 0; c < header.Texts.size(); ++c) {
+        text += Cp932ToUtf8(ColumnLabel(static_cast<int>(c), header.Texts[c]));
+        text += '\n';
+    }
+    if (!WriteAllTo(out, text)) return Failure(err, "列の一覧を書き出せませんでした。");
+    (void)o;
+    return ExitOk;
+}
+
+// Column references to positions; false after reporting the first unknown one.
+bool Resolve(const THeader& header, const std::vector<std::string>& refs, std::int32_t* columns,
+             const char* option, std::FILE* err) {
+    for (std::size_t k = 0; k < refs.size(); ++k) {
+        columns[k] = ResolveColumn(header, refs[k]);
+        if (columns[k] < 0) {
+            std::fprintf(err,
+                         "habitual-cli: %s %s に当たる列が見出し行にありません。"
+                         "列番号（1〜%zu）か見出しの文字列を指定してください"
+                         "（「--columns」で一覧を表示します）。\n",
+                         option, refs[k].c_str(), header.Texts.size());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    TCliOptions o;
+    std::string error;
+    if (!ParseOptions(args, o, error)) return UsageError(err, error);
+    switch (o.Action) {
+    case TCliOptions::TAction::Help:
+        std::fputs(UsageText(), out);
+        return ExitOk;
+    case TCliOptions::TAction::Version:
+        std::fprintf(out, "habitual-cli %s (%s)\n", HABITUAL_VERSION, HABITUAL_RELEASE_DATE);
+        return ExitOk;
+    default:
+        break;
+    }
+
+    THeader header;
+    if (!ReadHeader(o.Survey, header)) return Failure(err, CannotRead(o.Survey));
+    if (o.Action == TCliOptions::TAction::Columns) return ListColumns(header, o, out, err);
+
+    TAnalysisSettings s;
+    s.FileName = o.Survey;
+    if (!Resolve(header, o.Ids, s.IdColumns, "--id", err) ||
+        !Resolve(header, o.Classes, s.ClassColumns, "--class", err) ||
+        !Resolve(header, {o.Nutrient}, &s.NutrientColumn, "--nutrient", err))
+        return ExitUsage;
+    s.NormalizeMethod = o.Method;
+    s.PowerText = Utf8ToCp932(o.Power);
+    s.HendoMode = o.HendoMode;
+    (o.HendoMode == 1 ? s.VWText : s.VWBRatioText) = Utf8ToCp932(o.HendoText);
+    s.CutOffText = Utf8ToCp932(o.CutOffs);
+    s.OutType = o.Output;
+    if (o.HendoMode != 0 && o.Method != 3)
+        std::fprintf(err, "habitual-cli: 注意: --within-variance と --variance-ratio は "
+                          "--method power のときだけ有効です。この指定は使わずに計算します。\n");
+    if (!o.Power.empty() && o.Method != 3)
+        std::fprintf(err, "habitual-cli: 注意: --power は --method power のときだけ有効です。"
+                          "この指定は使わずに計算します。\n");
+
+    TMemoryResultLines document;
+    const TRunStatus status = RunReport(s, document);
+    if (!status.Ok()) return Failure(err, RunErrorMessage(status, o.Survey));
+
+    std::string bytes;
+    if (o.Utf8) {
+        for (std::string& line : document.Lines) line = Cp932ToUtf8(line);
+    }
+    bytes = JoinResultsLines(document.Lines);
+    if (o.OutputFile.empty()) {
+        if (!WriteAllTo(out, bytes))
+            return Failure(err, "計算結果を標準出力に書き出せませんでした。");
+    } else if (!WriteFileReplacing(o.OutputFile, bytes)) {
+        return Failure(err, "計算結果をファイル[" + o.OutputFile +
+                                "]に保存できませんでした。保存先のフォルダ、空き容量、"
+                                "書き込みの権限を確かめてください。元のファイルはそのままです。");
+    }
+    return ExitOk;
+}
+
+} // namespace habitual

@@ -1,0 +1,39 @@
+#include "Columns.h"
+
+#include <memory>
+
+#include "ColumnLabel.h"
+#include "CsvFile.h"
+#include "Encoding.h"
+
+namespace habitual {
+
+bool ReadHeader(const std::string& path, THeader& header) {
+    auto reader = std::make_unique<TCsvFile>();
+    if (!reader->Open(path.c_str(), "rt")) return false;
+    reader->CountRows();
+    if (reader->NRows > 0) reader->NextRow();
+    if (reader->ReadFailed()) return false;
+    header.Texts.clear();
+    if (reader->NRows == 0) return true;
+    for (int c = 0; c < reader->MaxFields && c < reader->NFields; ++c)
+        header.Texts.emplace_back(reader->Fields[c]);
+    return true;
+}
+
+int ResolveColumn(const THeader& header, const std::string& ref) {
+    const int count = static_cast<int>(header.Texts.size());
+    if (!ref.empty() && ref.find_first_not_of("0123456789") == std::string::npos) {
+        if (ref.size() > 4) return -1;
+        const int number = std::stoi(ref);
+        return number >= 1 && number <= count ? number - 1 : -1;
+    }
+    const std::string text = Utf8ToCp932(ref);
+    for (int c = 0; c < count; ++c)
+        if (header.Texts[c] == text) return c;
+    for (int c = 0; c < count; ++c)
+        if (ColumnLabel(c, header.Texts[c]) == text) return c;
+    return -1;
+}
+
+} // namespace habitual

@@ -1,0 +1,22 @@
+// The survey's header row and the column references of the command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace habitual {
+
+struct THeader {
+    std::vector<std::string> Texts; // header fields that can be chosen (CP932)
+};
+
+// Reads the header row as the window offers it: fields at positions below
+// the widest row's field count (at most 256). False when the file cannot
+// be opened or read.
+bool ReadHeader(const std::string& path, THeader& header);
+
+// The zero-based position named by ref (a column number from 1, a header
+// text, or a label such as "3.性別"; UTF-8), or -1.
+int ResolveColumn(const THeader& header, const std::string& ref);
+
+} // namespace habitual

@@ -1,0 +1,32 @@
+// The batch tool's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace habitual {
+
+struct TCliOptions {
+    enum class TAction { Run, Columns, Help, Version };
+    TAction Action = TAction::Run;
+    std::string Survey;
+    std::vector<std::string> Ids, Classes; // column references as given
+    std::string Nutrient;
+    bool HasNutrient = false;
+    int Method = 0;
+    std::string Power;
+    int HendoMode = 0;
+    std::string HendoText;
+    std::string CutOffs;
+    int Output = 0;
+    std::string OutputFile;
+    bool Utf8 = false;
+};
+
+// Fills options from the arguments; returns false with a message (UTF-8)
+// on a usage error.
+bool ParseOptions(const std::vector<std::string>& args, TCliOptions& options, std::string& error);
+
+const char* UsageText();
+
+} // namespace habitual

@@ -1,0 +1,99 @@
+#include <algorithm>
+#include <cmath>
+
+#include "Estimation.h"
+
+namespace habitual {
+
+void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
+    const std::int32_t n = ctx.NData;
+    TGroupRecord* rec = ctx.Records;
+    const TKeyArena& keys = ctx.Keys;
+    std::sort(rec, rec + n, [&keys](const TGroupRecord& a, const TGroupRecord& b) {
+        return keys.Compare(a.PersonKey, b.PersonKey) < 0;
+    });
+
+    // One walk: person table, B = sum of S_p^2 / n_p, G = sum x, Q = sum x^2.
+    double G = 0, Q = 0, B = 0;
+    std::int32_t P = 0, nMulti = 0, minDays = 99999, maxDays = 0;
+    std::int64_t multiDays = 0;
+    for (std::int32_t i = 0; i < n;) {
+        std::int32_t j = i;
+        double S = 0;
+        while (j < n && (j == i || keys.Equal(rec[j].PersonKey, rec[i].PersonKey))) {
+            const double x = rec[j].Transformed;
+            S += x;
+            G += x;
+            Q += x * x;
+            ++j;
+        }
+        const std::int32_t np = j - i;
+        TPersonRecord& person = ctx.Persons[P++];
+        person.PersonKey = rec[i].PersonKey;
+        person.RowNo = rec[i].RowNo;
+        person.NDays = np;
+        person.PersonMean = S / np;
+        B += S * S / np;
+        if (np >= 2) {
+            ++nMulti;
+            multiDays += np;
+            minDays = std::min(minDays, np);
+            maxDays = std::max(maxDays, np);
+        }
+        i = j;
+    }
+
+    ctx.NPerson = P;
+    ctx.NPersonAll = P;
+    ctx.N = n;
+    ctx.NMultiDay = nMulti;
+    if (nMulti == 0) {
+        ctx.MinDays = 1;
+        ctx.MaxDays = 1;
+        ctx.MeanDays = 1.0;
+    } else {
+        ctx.MinDays = minDays;
+        ctx.MaxDays = maxDays;
+        ctx.MeanDays = static_cast<double>(multiDays) / nMulti;
+    }
+
+    const double CF = G * G / ctx.N;
+    ctx.SSTotal = Q - CF;
+    ctx.SSModel = B - CF;
+    ctx.SSError = ctx.SSTotal - ctx.SSModel;
+    ctx.DFModel = P - 1;
+    ctx.DFError = ctx.N - P;
+    ctx.DFTotal = ctx.N - 1;
+    ctx.Mean = G / ctx.N;
+    ctx.Var = ctx.SSTotal / (ctx.N - 1);
+    ctx.SD = std::sqrt(ctx.Var);
+
+    if (ctx.DFError == 0) {
+        ctx.VW = 0;
+        ctx.VB = ctx.Var;
+    } else {
+        ctx.VW = ctx.SSError / ctx.DFError;
+        // N - MaxDays is 0 only for a group of one person, which has no
+        // between-person variance.
+        const std::int32_t divisor = ctx.N - ctx.MaxDays;
+        ctx.VB = divisor == 0 ? 0.0 : (ctx.SSModel - ctx.DFModel * ctx.VW) / divisor;
+        if (ctx.VB < 0) ctx.VB = 0;
+    }
+    // A within-person variance a rounding error below 0 means none at all.
+    ctx.SDW = ctx.VW < 0 ? 0.0 : std::sqrt(ctx.VW);
+    ctx.SDB = std::sqrt(ctx.VB);
+
+    if (ctx.NormalizeMethod == 3 && settings.HendoMode != 0) {
+        if (settings.HendoMode == 1) {
+            ctx.VW = ctx.VWSpec;
+        } else {
+            const double R = ctx.VWBRatioSpec;
+            ctx.VW = ctx.Var * R / (R + 1);
+        }
+        ctx.VB = ctx.Var - ctx.VW;
+        ctx.SDW = std::sqrt(ctx.VW);
+        ctx.SDB = ctx.VB >= 0 ? std::sqrt(ctx.VB) : 0.0;
+    }
+}
+
+} // namespace habitual

@@ -1,0 +1,60 @@
+// The survey file reader: splits the comma-separated Shift-JIS survey file
+// into rows and fields with fixed buffers, allocating nothing per row.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace habitual {
+
+class TCsvFile {
+public:
+    static constexpr int LineSize = 16384;
+    static constexpr int MaxRowFields = 1024;
+    static constexpr int MaxCountFields = 256;
+
+    TCsvFile() = default;
+    ~TCsvFile();
+    TCsvFile(const TCsvFile&) = delete;
+    TCsvFile& operator=(const TCsvFile&) = delete;
+
+    // Opens path for reading (the mode must begin with 'r'; the file is always
+    // read in text mode: CR bytes dropped, 0x1A ends the data). A folder or
+    // anything else that is not a readable file gives nullptr.
+    std::FILE* Open(const char* path, const char* mode);
+    void Close();
+    void Rewind();
+    void CountRows();
+    void NextRow();
+    int ReadRow(const char** fields, int maxFields);
+    bool ReadLine(char* buffer, int size);
+    int SplitRow(char* line, char* fieldText, const char** fields, int maxFields);
+    char* ParseField(char* pos, char*& out);
+    static char* SkipSpaces(char* pos);
+    static void TrimRight(char* text);
+
+    // True when reading stopped at an error of the device rather than at
+    // the end of the data.
+    bool ReadFailed() const { return ReadError; }
+
+    std::FILE* File = nullptr;
+    char Line[LineSize];
+    char FieldText[LineSize];
+    std::int32_t NRows = 0;
+    std::int32_t MaxFields = 0;
+    const char* Fields[MaxRowFields];
+    std::int32_t NFields = 0;
+
+private:
+    int NextByte();
+    bool Refill();
+
+    static constexpr int BufferSize = 1 << 16;
+    unsigned char Buffer[BufferSize];
+    int BufferPos = 0;
+    int BufferEnd = 0;
+    bool DataEnded = false; // end of file, a read error, or a 0x1A byte met
+    bool ReadError = false;
+};
+
+} // namespace habitual

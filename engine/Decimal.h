@@ -1,0 +1,14 @@
+// The decimal conversion used for every number read from a survey file or a
+// setting: leading white space, an optional sign, digits with an optional '.',
+// an optional exponent; the longest such beginning of the text is the value,
+// and a text that does not begin with a number reads as 0. Decimal only (no
+// hexadecimal, no "inf" or "nan" words) and independent of the process locale.
+#pragma once
+
+#include <string_view>
+
+namespace habitual {
+
+double ParseDecimal(std::string_view text);
+
+} // namespace habitual

@@ -1,0 +1,50 @@
+// Keys of a run live in one byte arena; records hold a TKey naming their
+// bytes, so that no memory is obtained per record.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace habitual {
+
+// Offset (48 bits) and length (16 bits) of a key's bytes in its arena.
+struct TKey {
+    std::uint64_t Bits = 0;
+    std::uint64_t Offset() const { return Bits >> 16; }
+    std::size_t Length() const { return static_cast<std::size_t>(Bits & 0xFFFF); }
+};
+
+class TKeyArena {
+public:
+    // Copies the bytes in and names them. Throws std::bad_alloc when the
+    // arena cannot grow.
+    TKey Add(std::string_view bytes) {
+        TKey key;
+        key.Bits = (static_cast<std::uint64_t>(Bytes.size()) << 16) | bytes.size();
+        Bytes.insert(Bytes.end(), bytes.begin(), bytes.end());
+        return key;
+    }
+    std::string_view Text(TKey key) const { return {Bytes.data() + key.Offset(), key.Length()}; }
+    // Byte-wise unsigned order, a key that is the start of a longer one first.
+    int Compare(TKey a, TKey b) const {
+        std::size_t la = a.Length(), lb = b.Length();
+        int c =
+            std::memcmp(Bytes.data() + a.Offset(), Bytes.data() + b.Offset(), la < lb ? la : lb);
+        if (c != 0) return c;
+        return la < lb ? -1 : (la > lb ? 1 : 0);
+    }
+    bool Equal(TKey a, TKey b) const {
+        return a.Length() == b.Length() &&
+               std::memcmp(Bytes.data() + a.Offset(), Bytes.data() + b.Offset(), a.Length()) == 0;
+    }
+    void Clear() { Bytes.clear(); }
+    void Reserve(std::size_t n) { Bytes.reserve(n); }
+    std::size_t Size() const { return Bytes.size(); }
+
+private:
+    std::vector<char> Bytes;
+};
+
+} // namespace habitual

@@ -1,0 +1,90 @@
+#include <algorithm>
+#include <cmath>
+
+#include "Estimation.h"
+#include "Ordering.h"
+
+namespace habitual {
+namespace {
+
+// Type-6 sample quantiles: entry p is the value at the one-based position
+// (n + 1) p / 100 of the sorted values, interpolated linearly.
+template <class Value> void FillPercentiles(double (&pct)[101], std::int32_t n, Value x) {
+    for (int p = 0; p <= 100; ++p) {
+        const double a = static_cast<double>((static_cast<std::int64_t>(n) + 1) * p) * 0.01;
+        const auto k = static_cast<std::int64_t>(std::floor(a));
+        const double f = a - static_cast<double>(k);
+        if (k == 0)
+            pct[p] = x(0);
+        else if (k >= n)
+            pct[p] = x(n - 1);
+        else
+            pct[p] = (1 - f) * x(k - 1) + f * x(k);
+    }
+}
+
+template <class Value> double MeanOf(std::int32_t n, Value x) {
+    double sum = 0;
+    for (std::int32_t i = 0; i < n; ++i) sum += x(i);
+    return sum / n;
+}
+
+template <class Value> double SDOf(std::int32_t n, Value x) {
+    const double m = MeanOf(n, x);
+    double ss = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const double d = x(i) - m;
+        ss += d * d;
+    }
+    return std::sqrt(ss / (n - 1));
+}
+
+template <class Value> double ShareBelow(std::int32_t n, Value x, double limit) {
+    std::int64_t below = 0;
+    for (std::int32_t i = 0; i < n; ++i)
+        if (x(i) < limit) ++below;
+    return static_cast<double>(below) / n;
+}
+
+auto DailyValue(const TAnova1Way& ctx) {
+    return [&ctx](std::int64_t i) { return ctx.Records[i].Value; };
+}
+auto HabitValue(const TAnova1Way& ctx) {
+    return [&ctx](std::int64_t i) { return ctx.Persons[i].Habitual; };
+}
+
+} // namespace
+
+void ComputePercentiles(TAnova1Way& ctx) {
+    std::sort(ctx.Records, ctx.Records + ctx.NData,
+              [](const TGroupRecord& a, const TGroupRecord& b) {
+                  return LessNanLast(a.Transformed, b.Transformed);
+              });
+    std::sort(ctx.Persons, ctx.Persons + ctx.NPerson,
+              [](const TPersonRecord& a, const TPersonRecord& b) {
+                  return LessNanLast(a.ShrunkMean, b.ShrunkMean);
+              });
+    FillPercentiles(ctx.PctDaily, ctx.NData, DailyValue(ctx));
+    FillPercentiles(ctx.PctHabit, ctx.NPerson, HabitValue(ctx));
+}
+
+double DailyMean(const TAnova1Way& ctx) {
+    return MeanOf(ctx.NData, DailyValue(ctx));
+}
+double HabitMean(const TAnova1Way& ctx) {
+    return MeanOf(ctx.NPerson, HabitValue(ctx));
+}
+double DailySD(const TAnova1Way& ctx) {
+    return SDOf(ctx.NData, DailyValue(ctx));
+}
+double HabitSD(const TAnova1Way& ctx) {
+    return SDOf(ctx.NPerson, HabitValue(ctx));
+}
+double DailyShareBelow(const TAnova1Way& ctx, double limit) {
+    return ShareBelow(ctx.NData, DailyValue(ctx), limit);
+}
+double HabitShareBelow(const TAnova1Way& ctx, double limit) {
+    return ShareBelow(ctx.NPerson, HabitValue(ctx), limit);
+}
+
+} // namespace habitual

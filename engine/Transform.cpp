@@ -1,0 +1,134 @@
+#include <algorithm>
+#include <cmath>
+
+#include "Decimal.h"
+#include "Estimation.h"
+#include "Ordering.h"
+
+namespace habitual {
+namespace {
+
+void ApplyLog(TAnova1Way& ctx) {
+    for (std::int32_t i = 0; i < ctx.NData; ++i) {
+        TGroupRecord& r = ctx.Records[i];
+        r.Transformed = std::log(r.Value + ctx.LogOffset);
+    }
+}
+
+void ApplyPower(TAnova1Way& ctx, double power) {
+    for (std::int32_t i = 0; i < ctx.NData; ++i) {
+        TGroupRecord& r = ctx.Records[i];
+        r.Transformed = std::pow(r.Value, power);
+    }
+}
+
+} // namespace
+
+double NormalQuantile(double p) {
+    constexpr double a0 = 2.30753, a1 = 0.27061, b1 = 0.99229, b2 = 0.04481;
+    double q = p <= 0.5 ? p : 1.0 - p;
+    double t = std::sqrt(std::log((1.0 / q) / q));
+    double z = t - (a0 + a1 * t) / (1.0 + b1 * t + b2 * t * t);
+    return p <= 0.5 ? -z : z;
+}
+
+void SetLogOffset(TAnova1Way& ctx) {
+    bool hasZero = false;
+    bool hasNonZero = false;
+    double smallest = 0;
+    for (std::int32_t i = 0; i < ctx.NData; ++i) {
+        double v = ctx.Records[i].Value;
+        if (v == 0) {
+            hasZero = true;
+        } else if (!hasNonZero || v < smallest) {
+            smallest = v;
+            hasNonZero = true;
+        }
+    }
+    // All zeros: there is nothing to halve; the log then gives -inf values.
+    ctx.LogOffset = hasZero && hasNonZero ? smallest * 0.5 : 0.0;
+}
+
+double NormalPlotRSquare(const TAnova1Way& ctx) {
+    const std::int32_t n = ctx.NData;
+    double st = 0, sz = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        st += ctx.Records[i].Transformed;
+        sz += ctx.Records[i].NormalScore;
+    }
+    const double tMean = st / n, zMean = sz / n;
+    double stt = 0, szz = 0, stz = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        double dt = ctx.Records[i].Transformed - tMean;
+        double dz = ctx.Records[i].NormalScore - zMean;
+        stt += dt * dt;
+        szz += dz * dz;
+        stz += dt * dz;
+    }
+    return stz * stz / (stt * szz);
+}
+
+double FindBestPower(TAnova1Way& ctx) {
+    const std::int32_t n = ctx.NData;
+    TGroupRecord* rec = ctx.Records;
+    for (std::int32_t i = 0; i < n; ++i) rec[i].Transformed = rec[i].Value;
+    std::sort(rec, rec + n, [](const TGroupRecord& a, const TGroupRecord& b) {
+        return LessNanLast(a.Transformed, b.Transformed);
+    });
+    for (std::int32_t i = 0; i < n; ++i)
+        rec[i].NormalScore = NormalQuantile((i + 1 - 0.375) / (n + 0.25));
+
+    ctx.RSquare = 0;
+    double chosen = -1; // no candidate yet
+    for (int k = 0; k <= 20; ++k) {
+        const double b = 0.5 * k;
+        if (k == 0) {
+            SetLogOffset(ctx);
+            ApplyLog(ctx);
+        } else {
+            ApplyPower(ctx, 1.0 / b);
+        }
+        const double r = NormalPlotRSquare(ctx);
+        if (r > ctx.RSquare) { // a NaN never wins, an equal later one neither
+            ctx.RSquare = r;
+            chosen = b;
+        }
+    }
+    // No candidate straightens anything (all values equal, or no R-square is
+    // a number): keep the values as they are.
+    if (chosen < 0) chosen = 1;
+    ctx.Power = chosen == 0 ? 0.0 : 1.0 / chosen;
+    return ctx.Power;
+}
+
+void Transform(TAnova1Way& ctx, const TAnalysisSettings& settings) {
+    switch (ctx.NormalizeMethod) {
+    case 0:
+        if (FindBestPower(ctx) != 0) {
+            ApplyPower(ctx, ctx.Power);
+        } else {
+            SetLogOffset(ctx);
+            ApplyLog(ctx);
+        }
+        break;
+    case 1:
+        SetLogOffset(ctx);
+        ApplyLog(ctx);
+        break;
+    case 2:
+        for (std::int32_t i = 0; i < ctx.NData; ++i)
+            ctx.Records[i].Transformed = ctx.Records[i].Value;
+        break;
+    default: {
+        const double p = std::fabs(ParseDecimal(settings.PowerText));
+        if (p == 0) {
+            SetLogOffset(ctx);
+            ApplyLog(ctx);
+        } else {
+            ApplyPower(ctx, p);
+        }
+    }
+    }
+}
+
+} // namespace habitual

@@ -1,0 +1,14 @@
+// Texts that more than one output form writes.
+#pragma once
+
+#include <string>
+
+#include "Anova1Way.h"
+
+namespace habitual {
+
+// The message that stands in place of the habitual distribution when a
+// variance component is not positive (or not a number), else nullptr.
+const std::string* HabitualNotEstimable(const TAnova1Way& ctx);
+
+} // namespace habitual
