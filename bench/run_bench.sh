@@ -72,7 +72,8 @@ cat "$survey" >/dev/null # into the page cache, so that every run reads from mem
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
-# Prints "seconds kilobytes" of one run of the command, from time -v.
+# Prints "wall-seconds kilobytes cpu-seconds" of one run of the command,
+# from time -v. CPU time (user + system) is less disturbed by other load.
 measure() {
     if ! "$timer" -v -o "$log" "$@" >/dev/null 2>"$log.err"; then
         echo "run_bench.sh: failed: $*" >&2
@@ -85,7 +86,8 @@ measure() {
         /Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0
                                    for (i = 1; i <= n; i++) s = s * 60 + t[i] }
         /Maximum resident set size/ { m = $2 }
-        END { printf "%.2f %d\n", s, m }' "$log"
+        /User time|System time/ { c += $2 }
+        END { printf "%.2f %d %.2f\n", s, m, c }' "$log"
 }
 
 # Prints best and median of a column of numbers.
@@ -106,11 +108,13 @@ for i in $(seq "$runs"); do
     r=$(measure "$cli" "$survey" --nutrient 6 --id 1 --id 2 --id 3 --class 4 --class 5 \
         --method "$method" --output standard -o /dev/null)
     results+=("$r")
-    awk -v i="$i" '{ printf "  run %d: %6.2f s  %8.1f MiB peak RSS\n", i, $1, $2 / 1024 }' <<<"$r"
+    awk -v i="$i" '{ printf "  run %d: %6.2f s wall  %6.2f s cpu  %8.1f MiB peak RSS\n", i, $1, $3, $2 / 1024 }' <<<"$r"
 done
 read -r wbest wmed < <(printf '%s\n' "${results[@]}" | awk '{ print $1 }' | best_median)
 read -r mbest mmed < <(printf '%s\n' "${results[@]}" | awk '{ print $2 }' | best_median)
+read -r cbest cmed < <(printf '%s\n' "${results[@]}" | awk '{ print $3 }' | best_median)
 printf 'wall time: best %.2f s, median %.2f s\n' "$wbest" "$wmed"
+printf 'cpu time:  best %.2f s, median %.2f s\n' "$cbest" "$cmed"
 awk -v b="$mbest" -v m="$mmed" 'BEGIN { printf "peak RSS:  best %.1f MiB, median %.1f MiB\n", b / 1024, m / 1024 }'
 if [ "$persons" -eq 5000000 ]; then
     [ "${mmed%.*}" -le 4194304 ] && echo "memory goal (4 GiB): met" || echo "memory goal (4 GiB): MISSED"
