@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "Encoding.h"
+#include "Report.h"
+#include "RunAnalysis.h"
+#include "TempFile.h"
+
+using namespace habitual;
+using habitual::test::TempFile;
+
+namespace {
+
+// What the driver handed to the per-group analysis.
+struct Handed {
+    std::vector<std::string> Persons;
+    std::vector<double> Values;
+};
+std::vector<Handed> handed;
+
+void RecordGroup(TAnova1Way& ctx, const TAnalysisSettings&, TResultLines& lines) {
+    Handed h;
+    for (int i = 0; i < ctx.NData; ++i) {
+        h.Persons.emplace_back(ctx.KeyText(ctx.Records[i].PersonKey));
+        h.Values.push_back(ctx.Records[i].Value);
+    }
+    handed.push_back(h);
+    lines.Add("<analysed " + std::to_string(ctx.NData) + ">");
+}
+
+TAnalysisSettings Columns(const std::string& path, std::vector<int> ids, std::vector<int> classes,
+                          int nutrient) {
+    TAnalysisSettings s;
+    s.FileName = path;
+    for (std::size_t k = 0; k < ids.size(); ++k) s.IdColumns[k] = ids[k];
+    for (std::size_t k = 0; k < classes.size(); ++k) s.ClassColumns[k] = classes[k];
+    s.NutrientColumn = nutrient;
+    return s;
+}
+
+std::vector<std::string> Utf8(const std::vector<std::string>& lines) {
+    std::vector<std::string> out;
+    for (const auto& l : lines) out.push_back(Cp932ToUtf8(l));
+    return out;
+}
+
+const std::string Rule(60, '=');
+
+} // namespace
+
+class Driver : public ::testing::Test {
+protected:
+    void SetUp() override { handed.clear(); }
+    TRunStatus Run(const std::string& utf8Survey, const TAnalysisSettings& settings) {
+        File.Write(Utf8ToCp932(utf8Survey));
+        TAnalysisSettings s = settings;
+        s.FileName = File.Path;
+        return RunAnalysis(s, Document, &RecordGroup);
+    }
+    TempFile File{""};
+    TMemoryResultLines Document;
+};
+
+TEST_F(Driver, GroupsInByteOrderOfTheClassificationKey) {
+    const std::string survey = "ID,性別,年齢階級,値\n"
+                               "1,1,20,5\n2,1,10,6\n3,2,20,7\n4,1,20,8\n5,1,,9\n";
+    ASSERT_TRUE(Run(survey, Columns("", {0}, {1, 2}, 3)).Ok());
+    EXPECT_EQ(Utf8(Document.Lines),
+              (std::vector<std::string>{Rule, "分析変数：[値]", "分類変数：[性別=1][年齢階級=]",
+                                        Rule, "分析変数：[値]", "分類変数：[性別=1][年齢階級=10]",
+                                        Rule, "分析変数：[値]", "分類変数：[性別=1][年齢階級=20]",
+                                        "<analysed 2>", Rule, "分析変数：[値]",
+                                        "分類変数：[性別=2][年齢階級=20]"}));
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0].Values.size(), 2u);
+}
+
+TEST_F(Driver, HeadingPieces) {
+    struct Case {
+        std::vector<int> Classes;
+        std::string Heading; // empty: no classification line
+    } cases[] = {
+        {{}, ""},
+        {{-1, 1}, "分類変数：[性別=1]"},
+        {{0}, "分類変数：[ID=1]"},
+        {{1, 2, 4}, "分類変数：[性別=1][年齢階級=20][地域=A]"},
+        {{1, 5}, "分類変数：[性別=1]"}, // a column with an empty header text adds no piece
+    };
+    for (const Case& c : cases) {
+        Document.Clear();
+        ASSERT_TRUE(
+            Run("ID,性別,年齢階級,値,地域,\n1,1,20,5,A,x\n", Columns("", {0}, c.Classes, 3)).Ok());
+        std::vector<std::string> lines = Utf8(Document.Lines);
+        if (c.Heading.empty()) {
+            EXPECT_EQ(lines.size(), 2u);
+        } else {
+            ASSERT_EQ(lines.size(), 3u);
+            EXPECT_EQ(lines[2], c.Heading);
+        }
+    }
+}
+
+TEST_F(Driver, RecordsCarryKeysAndValues) {
+    const std::string survey = "a,b,c,v\n"
+                               "1,2,x,12.5abc\n1,3,x,abc\n1,2,y,\n1,2\n\"1\",2,z,\"1,234\"\n";
+    ASSERT_TRUE(Run(survey, Columns("", {0, 1}, {}, 3)).Ok());
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0].Values, (std::vector<double>{12.5, 0, 0, 0, 1}));
+    EXPECT_EQ(handed[0].Persons[0], "1\x01"
+                                    "2\x01\x01");
+    EXPECT_EQ(handed[0].Persons[1], "1\x01"
+                                    "3\x01\x01");
+}
+
+TEST_F(Driver, HeaderOnlyWritesNothingAndRunsAddUp) {
+    ASSERT_TRUE(Run("a,b\n\n", Columns("", {0}, {}, 1)).Ok());
+    EXPECT_TRUE(Document.Lines.empty());
+    ASSERT_TRUE(Run("a,b\n1,2\n", Columns("", {0}, {}, 1)).Ok());
+    ASSERT_TRUE(Run("a,b\n1,2\n", Columns("", {0}, {}, 1)).Ok());
+    EXPECT_EQ(Document.Lines.size(), 4u); // a single record: heading only, twice
+    EXPECT_TRUE(handed.empty());
+}
+
+TEST_F(Driver, RejectsRunsItCannotDoFaithfully) {
+    const std::string longText(253, 'k');
+    struct Case {
+        const char* Name;
+        std::string Survey;
+        TRunError Error;
+        int RowNo;
+        bool PersonKey;
+    } cases[] = {
+        {"no row", "\n \n", TRunError::NoRows, 0, true},
+        {"long person key", "a,b,v\n1,1,1\n2," + longText + "x,1\n", TRunError::KeyTooLong, 2,
+         true},
+        {"long class key", "a,b,v\n1,1,1\n1,1,1\n3,3," + longText + "xyz\n", TRunError::KeyTooLong,
+         3, false},
+        {"separator in an ID", "a,b,v\n1,\x01,1\n", TRunError::SeparatorInText, 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Document.Lines = {"kept"};
+        TAnalysisSettings s = Columns("", {0, 1}, {2}, 2);
+        const TRunStatus status = Run(c.Survey, s);
+        EXPECT_EQ(status.Error, c.Error);
+        EXPECT_EQ(status.RowNo, c.RowNo);
+        EXPECT_EQ(status.PersonKey, c.PersonKey);
+        EXPECT_EQ(Document.Lines, std::vector<std::string>{"kept"});
+        EXPECT_FALSE(RunErrorMessage(status, File.Path).empty());
+    }
+    // A key of exactly 255 bytes (252 bytes of text and three separators) is fine.
+    Document.Clear();
+    EXPECT_TRUE(Run("a,b\n" + std::string(252, 'k') + ",1\n", Columns("", {0}, {}, 1)).Ok());
+}
+
+TEST_F(Driver, MissingFileOrFolder) {
+    TMemoryResultLines lines;
+    for (const char* path : {"/nonexistent/survey.csv", "/tmp"}) {
+        TAnalysisSettings s = Columns(path, {0}, {}, 1);
+        const TRunStatus status = RunAnalysis(s, lines, &RecordGroup);
+        EXPECT_EQ(status.Error, TRunError::CannotOpen);
+        EXPECT_NE(RunErrorMessage(status, path).find(path), std::string::npos);
+    }
+    EXPECT_EQ(lines.Count(), 0);
+}
+
+TEST_F(Driver, LongColumnNamesAreCutAtACharacterBoundary) {
+    std::string name;
+    for (int i = 0; i < 100; ++i) name += "あ"; // 200 bytes in Shift-JIS
+    ASSERT_TRUE(Run("id," + name + "\n1,2\n", Columns("", {0}, {1}, 1)).Ok());
+    const std::string nutrientLine = Document.Lines[1];
+    // "分析変数：[" is 11 bytes, then 63 characters (126 bytes) of the 127 allowed, then "]".
+    EXPECT_EQ(nutrientLine.size(), 11u + 126u + 1u);
+    EXPECT_EQ(Document.Lines[2].size(), 10u + 1u + 62u + 1u + 1u + 1u); // class name: 31 chars
+}
+
+TEST(KeyPart, TakesThePartBetweenSeparators) {
+    const std::string key = "1\x01"
+                            "20\x01"
+                            "A";
+    EXPECT_STREQ(KeyPart(key, 1), "1");
+    EXPECT_STREQ(KeyPart(key, 2), "20");
+    EXPECT_STREQ(KeyPart(key, 3), "A");
+    EXPECT_STREQ(KeyPart(key, 4), "");
+    EXPECT_STREQ(KeyPart("\x01x\x01", 1), "");
+    EXPECT_STREQ(KeyPart("\x01x\x01", 2), "x");
+}

@@ -1,0 +1,53 @@
+// A context holding one group, built from persons and their values.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Anova1Way.h"
+#include "Estimation.h"
+#include "Settings.h"
+
+namespace habitual::test {
+
+struct PersonValues {
+    std::string Key;
+    std::vector<double> Values;
+};
+
+inline void FillGroup(TAnova1Way& ctx, const std::vector<PersonValues>& persons) {
+    std::int32_t n = 0;
+    for (const auto& p : persons) n += static_cast<std::int32_t>(p.Values.size());
+    ctx.Allocate(n);
+    std::int32_t i = 0;
+    for (const auto& p : persons) {
+        const TKey key = ctx.Keys.Add(p.Key);
+        for (double v : p.Values) {
+            ctx.Records[i] = TGroupRecord{key, i + 1, v, v, 0};
+            ++i;
+        }
+    }
+    ctx.NData = n;
+}
+
+// One person per value.
+inline std::vector<PersonValues> Singles(const std::vector<double>& values) {
+    std::vector<PersonValues> persons;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        std::string key = "p";
+        key += std::to_string(i);
+        persons.push_back({key, {values[i]}});
+    }
+    return persons;
+}
+
+inline void RunSteps(TAnova1Way& ctx, const TAnalysisSettings& s) {
+    ctx.NormalizeMethod = s.NormalizeMethod;
+    Transform(ctx, s);
+    Anova(ctx, s);
+    EstimateHabitual(ctx, s);
+    ComputePercentiles(ctx);
+}
+
+} // namespace habitual::test
