@@ -33,14 +33,13 @@ bool WriteAllTo(std::FILE* out, const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
 }
 
-int ListColumns(const THeader& header, const TCliOptions& o, std::FILE* out, std::FILE* err) {
+int ListColumns(const THeader& header, std::FILE* out, std::FILE* err) {
     std::string text;
     for (std::size_t c = 0; c < header.Texts.size(); ++c) {
         text += Cp932ToUtf8(ColumnLabel(static_cast<int>(c), header.Texts[c]));
         text += '\n';
     }
     if (!WriteAllTo(out, text)) return Failure(err, "列の一覧を書き出せませんでした。");
-    (void)o;
     return ExitOk;
 }
 
@@ -80,7 +79,10 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
 
     THeader header;
     if (!ReadHeader(o.Survey, header)) return Failure(err, CannotRead(o.Survey));
-    if (o.Action == TCliOptions::TAction::Columns) return ListColumns(header, o, out, err);
+    if (header.Texts.empty())
+        return Failure(err, "栄養調査データ[" + o.Survey +
+                                "]には行がありません。見出し行とデータ行のあるファイルを指定してください。");
+    if (o.Action == TCliOptions::TAction::Columns) return ListColumns(header, out, err);
 
     TAnalysisSettings s;
     s.FileName = o.Survey;

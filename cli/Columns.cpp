@@ -11,12 +11,13 @@ namespace habitual {
 bool ReadHeader(const std::string& path, THeader& header) {
     auto reader = std::make_unique<TCsvFile>();
     if (!reader->Open(path.c_str(), "rt")) return false;
-    reader->CountRows();
-    if (reader->NRows > 0) reader->NextRow();
+    // The window offers the header's fields below the widest row's field
+    // count, at most 256; the header itself is never wider than the widest
+    // row, so its first 256 fields are exactly those.
+    reader->NextRow();
     if (reader->ReadFailed()) return false;
     header.Texts.clear();
-    if (reader->NRows == 0) return true;
-    for (int c = 0; c < reader->MaxFields && c < reader->NFields; ++c)
+    for (int c = 0; c < reader->NFields && c < TCsvFile::MaxCountFields; ++c)
         header.Texts.emplace_back(reader->Fields[c]);
     return true;
 }

@@ -10,9 +10,8 @@ struct THeader {
     std::vector<std::string> Texts; // header fields that can be chosen (CP932)
 };
 
-// Reads the header row as the window offers it: fields at positions below
-// the widest row's field count (at most 256). False when the file cannot
-// be opened or read.
+// Reads the header row as the window offers it (its first 256 fields).
+// False when the file cannot be opened or read.
 bool ReadHeader(const std::string& path, THeader& header);
 
 // The zero-based position named by ref (a column number from 1, a header

@@ -14,6 +14,17 @@ bool IsTrailByte(char c) {
     return (u >= 0x40 && u <= 0x7E) || (u >= 0x80 && u <= 0xFC);
 }
 
+// A line has content when one of its bytes is neither a comma nor a double
+// quote and, as a signed byte, above 32: blank lines, lines of commas and
+// quotes, and lines whose bytes are all 0x80 or above are skipped.
+bool HasContent(const char* line) {
+    for (const char* p = line; *p; ++p) {
+        const auto c = static_cast<signed char>(*p);
+        if (c > 32 && c != '"' && c != ',') return true;
+    }
+    return false;
+}
+
 } // namespace
 
 TCsvFile::~TCsvFile() {
@@ -69,17 +80,18 @@ bool TCsvFile::ReadLine(char* buffer, int size) {
     const int limit = size - 1;
     while (stored < limit) {
         if (BufferPos >= BufferEnd && !Refill()) break;
-        // Copy up to the next special byte in one go.
         const unsigned char* p = Buffer + BufferPos;
-        int avail = BufferEnd - BufferPos;
-        int room = limit - stored;
-        int take = avail < room ? avail : room;
-        int k = 0;
-        while (k < take) {
-            unsigned char c = p[k];
-            if (c == '\n' || c == '\r' || c == 0x1A) break;
-            ++k;
-        }
+        const int avail = BufferEnd - BufferPos;
+        const int room = limit - stored;
+        const int take = avail < room ? avail : room;
+        // The plain bytes before the next line feed, CR or 0x1A go in one copy.
+        int k = take;
+        if (const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(k)))
+            k = static_cast<int>(static_cast<const unsigned char*>(lf) - p);
+        if (const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(k)))
+            k = static_cast<int>(static_cast<const unsigned char*>(cr) - p);
+        if (const void* eof = std::memchr(p, 0x1A, static_cast<std::size_t>(k)))
+            k = static_cast<int>(static_cast<const unsigned char*>(eof) - p);
         if (k > 0) {
             std::memcpy(buffer + stored, p, static_cast<std::size_t>(k));
             stored += k;
@@ -87,11 +99,10 @@ bool TCsvFile::ReadLine(char* buffer, int size) {
             any = true;
             continue;
         }
-        if (k == take) continue; // nothing left in this buffer
-        unsigned char c = p[0];
+        const unsigned char c = p[0];
         ++BufferPos;
-        if (c == '\r') continue;
-        if (c == 0x1A) {
+        if (c == '\r') continue; // dropped wherever it stands
+        if (c == 0x1A) {          // ends the data as if the file ended here
             DataEnded = true;
             BufferPos = BufferEnd;
             break;
@@ -101,7 +112,7 @@ bool TCsvFile::ReadLine(char* buffer, int size) {
         break;
     }
     buffer[stored] = '\0';
-    if (!any && stored == 0) return false;
+    if (!any) return false;
     if (stored > 0 && buffer[stored - 1] == '\n') buffer[stored - 1] = '\0';
     return true;
 }
@@ -109,15 +120,7 @@ bool TCsvFile::ReadLine(char* buffer, int size) {
 int TCsvFile::ReadRow(const char** fields, int maxFields) {
     for (;;) {
         if (!ReadLine(Line, LineSize)) return -1;
-        bool content = false;
-        for (const char* p = Line; *p; ++p) {
-            signed char c = static_cast<signed char>(*p);
-            if (c > 32 && c != '"' && c != ',') {
-                content = true;
-                break;
-            }
-        }
-        if (content) return SplitRow(Line, FieldText, fields, maxFields);
+        if (HasContent(Line)) return SplitRow(Line, FieldText, fields, maxFields);
     }
 }
 
@@ -127,46 +130,64 @@ int TCsvFile::SplitRow(char* line, char* fieldText, const char** fields, int max
     int count = 0;
     while (count < maxFields) {
         char* start = out;
-        char* next = ParseField(pos, out);
-        TrimRight(start);
+        char* next = ParseField(pos, out); // out now points at the text's NUL
+        while (out > start && out[-1] == ' ') *--out = '\0'; // TrimRight, knowing the end
         fields[count++] = start;
-        out += std::strlen(out) + 1;
+        ++out;
         if (!next) break;
         pos = next;
     }
     return count;
 }
 
-char* TCsvFile::ParseField(char* pos, char*& out) {
-    char* p = SkipSpaces(pos);
+namespace {
+
+// One field from p. With Copy, its text goes to out (which is left at the
+// text's NUL); without, only whether it holds anything but spaces is noted,
+// which is all that counting rows needs. Returns the start of the next
+// field, or nullptr after the last one.
+template <bool Copy>
+char* ScanField(char* p, char*& out, bool& hasText) {
+    while (*p == ' ') ++p;
     char* o = out;
+    auto put = [&](char c) {
+        if constexpr (Copy) *o++ = c;
+        if (c != ' ') hasText = true;
+    };
     if (*p == '"') {
         ++p;
         while (*p) {
             if (*p == '"') {
-                if (p[1] == '"') {
-                    *o++ = '"';
-                    p += 2;
-                    continue;
-                }
-                break;
+                if (p[1] != '"') break;
+                put('"');
+                p += 2;
+                continue;
             }
-            if (IsCp932LeadByte(static_cast<unsigned char>(*p)) && IsTrailByte(p[1])) *o++ = *p++;
-            *o++ = *p++;
+            if (IsCp932LeadByte(static_cast<unsigned char>(*p)) && IsTrailByte(p[1])) put(*p++);
+            put(*p++);
         }
-        *o = '\0';
         if (*p == '"') ++p;
     } else {
-        while (*p && *p != ',') {
-            if (IsCp932LeadByte(static_cast<unsigned char>(*p)) && IsTrailByte(p[1])) *o++ = *p++;
-            *o++ = *p++;
-        }
-        *o = '\0';
+        // No trail byte is a comma, so a plain field ends at the first comma
+        // whatever characters it holds.
+        while (*p && *p != ',') put(*p++);
     }
-    p = SkipSpaces(p);
+    if constexpr (Copy) {
+        *o = '\0';
+        out = o;
+    }
+    while (*p == ' ') ++p;
     if (!*p) return nullptr;
     if (*p == ',') ++p;
-    return SkipSpaces(p);
+    while (*p == ' ') ++p;
+    return p;
+}
+
+} // namespace
+
+char* TCsvFile::ParseField(char* pos, char*& out) {
+    bool hasText = false;
+    return ScanField<true>(pos, out, hasText);
 }
 
 char* TCsvFile::SkipSpaces(char* pos) {
@@ -183,14 +204,25 @@ void TCsvFile::CountRows() {
     Rewind();
     NRows = 0;
     MaxFields = 0;
-    const char* fields[MaxCountFields];
     std::int32_t counter = 0;
-    for (;;) {
-        int n = ReadRow(fields, MaxCountFields);
-        if (n < 0) break;
-        if (n > MaxFields) MaxFields = n;
+    // Counting needs the number of fields of each row and whether its first
+    // field is empty, not the texts themselves.
+    while (ReadLine(Line, LineSize)) {
+        if (!HasContent(Line)) continue;
+        int count = 0;
+        bool firstHasText = false;
+        char* pos = Line;
+        char* unused = nullptr;
+        while (count < MaxCountFields) {
+            bool hasText = false;
+            char* next = ScanField<false>(pos, unused, hasText);
+            if (count++ == 0) firstHasText = hasText;
+            if (!next) break;
+            pos = next;
+        }
+        if (count > MaxFields) MaxFields = count;
         ++counter;
-        if (n > 1 || fields[0][0] != '\0') NRows = counter;
+        if (count > 1 || firstHasText) NRows = counter;
     }
     Rewind();
 }

@@ -10,8 +10,10 @@
 namespace habitual {
 
 // Offset (48 bits) and length (16 bits) of a key's bytes in its arena.
+// Trivial on purpose: the record arrays are made without setting their
+// entries, which are all written before they are read.
 struct TKey {
-    std::uint64_t Bits = 0;
+    std::uint64_t Bits;
     std::uint64_t Offset() const { return Bits >> 16; }
     std::size_t Length() const { return static_cast<std::size_t>(Bits & 0xFFFF); }
 };
@@ -21,7 +23,7 @@ public:
     // Copies the bytes in and names them. Throws std::bad_alloc when the
     // arena cannot grow.
     TKey Add(std::string_view bytes) {
-        TKey key;
+        TKey key{};
         key.Bits = (static_cast<std::uint64_t>(Bytes.size()) << 16) | bytes.size();
         Bytes.insert(Bytes.end(), bytes.begin(), bytes.end());
         return key;
@@ -34,6 +36,15 @@ public:
             std::memcmp(Bytes.data() + a.Offset(), Bytes.data() + b.Offset(), la < lb ? la : lb);
         if (c != 0) return c;
         return la < lb ? -1 : (la > lb ? 1 : 0);
+    }
+    // The first eight bytes, zero-filled, as a big-endian number: comparing
+    // prefixes orders keys as Compare does wherever the prefixes differ.
+    std::uint64_t Prefix(TKey key) const {
+        unsigned char bytes[8] = {};
+        std::memcpy(bytes, Bytes.data() + key.Offset(), key.Length() < 8 ? key.Length() : 8);
+        std::uint64_t prefix = 0;
+        for (unsigned char b : bytes) prefix = (prefix << 8) | b;
+        return prefix;
     }
     bool Equal(TKey a, TKey b) const {
         return a.Length() == b.Length() &&

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 #include <numeric>
+#include <sys/stat.h>
 #include <unordered_map>
 
 #include "CsvFile.h"
@@ -109,6 +110,19 @@ void AppendHeading(TResultLines& lines, const TAnalysisSettings& settings, const
     lines.Add(line);
 }
 
+// Keys are made of the rows' bytes, so the file's size bounds the arena.
+// Reserving address space up front spares the copies of a growing arena;
+// pages are only used as keys are written.
+void ReserveKeys(TCsvFile& reader, std::int32_t n, TKeyArena& keys) {
+    struct stat st;
+    if (fstat(fileno(reader.File), &st) != 0) return;
+    try {
+        keys.Reserve(static_cast<std::size_t>(st.st_size) + 4 * static_cast<std::size_t>(n));
+    } catch (const std::bad_alloc&) {
+        // The arena grows as needed instead.
+    }
+}
+
 TRunStatus ReadRecords(TCsvFile& reader, const TAnalysisSettings& settings, TRunData& run) {
     TAnova1Way& ctx = run.Ctx;
     std::string personKey, classKey;
@@ -150,6 +164,7 @@ TRunStatus Run(const TAnalysisSettings& settings, TResultLines& lines,
     TAnova1Way& ctx = run->Ctx;
     const std::int32_t n = reader->NRows - 1;
     if (!ctx.Allocate(n)) return {TRunError::OutOfMemory};
+    ReserveKeys(*reader, n, ctx.Keys);
 
     reader->NextRow();
     const std::string nutrientName =
