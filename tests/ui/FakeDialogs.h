@@ -1,0 +1,66 @@
+// Answers the window's dialogs and message boxes from prepared answers and
+// records what was asked.
+#pragma once
+
+#include <QList>
+#include <QPrinter>
+#include <QStringList>
+
+#include <functional>
+
+#include "Dialogs.h"
+
+class TFakeDialogs : public TDialogs {
+public:
+    // The path each file dialog answers in turn; an empty text or an empty
+    // queue cancels the dialog.
+    QStringList OpenAnswers;
+    QStringList SaveAnswers;
+    // Answers to "確認" boxes in turn; an empty queue answers "いいえ(&N)".
+    QList<bool> ConfirmAnswers;
+    // Sets up the printer chosen in the print dialog; unset cancels it.
+    std::function<void(QPrinter&)> PrintAnswer;
+
+    // What the window asked, in order.
+    QList<TFileDialog> OpenShown;
+    QList<TFileDialog> SaveShown;
+    QStringList Confirms;
+    QStringList Errors;
+    QStringList Informations;
+    int PrintSetupShown = 0;
+    int ModalShown = 0;
+
+    bool ExecuteOpen(QWidget*, TFileDialog& dialog) override {
+        OpenShown << dialog;
+        return Answer(OpenAnswers, dialog);
+    }
+    bool ExecuteSave(QWidget*, TFileDialog& dialog) override {
+        SaveShown << dialog;
+        return Answer(SaveAnswers, dialog);
+    }
+    bool Confirm(QWidget*, const QString& text) override {
+        Confirms << text;
+        return !ConfirmAnswers.isEmpty() && ConfirmAnswers.takeFirst();
+    }
+    void Error(QWidget*, const QString& text) override { Errors << text; }
+    void Information(QWidget*, const QString& text) override { Informations << text; }
+    bool ExecutePrint(QWidget*, QPrinter& printer) override {
+        if (!PrintAnswer) return false;
+        PrintAnswer(printer);
+        return true;
+    }
+    bool ExecutePrintSetup(QWidget*, QPrinter&) override {
+        ++PrintSetupShown;
+        return false;
+    }
+    void ShowModal(QDialog&) override { ++ModalShown; }
+
+private:
+    static bool Answer(QStringList& answers, TFileDialog& dialog) {
+        if (answers.isEmpty()) return false;
+        const QString path = answers.takeFirst();
+        if (path.isEmpty()) return false;
+        dialog.FileName = path;
+        return true;
+    }
+};

@@ -1,0 +1,102 @@
+// Renders the pictures of the desktop program into a folder: the settings
+// page after loading a survey, the results page after a standard run, the
+// About box and the progress window. Used by scripts/screenshots.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QProgressBar>
+#include <QTabWidget>
+
+#include <cstdio>
+
+#include "About.h"
+#include "FakeDialogs.h"
+#include "Fixtures.h"
+#include "Main.h"
+#include "Progress.h"
+
+namespace {
+
+// The offscreen platform draws no window frames: a plain title bar with the
+// window's caption is added so that the picture shows it.
+QImage WithTitleBar(QWidget& widget) {
+    const QPixmap content = widget.grab();
+    const int bar = 24;
+    QImage image(content.width() + 2, content.height() + bar + 1, QImage::Format_RGB32);
+    image.fill(QColor(0x5a, 0x6e, 0x8c));
+    QPainter painter(&image);
+    painter.drawPixmap(1, bar, content);
+    painter.setPen(Qt::white);
+    QFont font = widget.font();
+    font.setPixelSize(13);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(8, 0, image.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft,
+                     widget.windowTitle());
+    return image;
+}
+
+bool Save(QWidget& widget, const QDir& dir, const char* name) {
+    const QString path = dir.filePath(QString::fromUtf8(name));
+    const bool saved = WithTitleBar(widget).save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+void Choose(const TMainForm& form, const char* list, int item) {
+    if (auto* combo = Control<QComboBox>(form, list)) combo->setCurrentIndex(item);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: habitual-ui-screenshots DIR SURVEY.csv\n");
+        return 2;
+    }
+    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    TFakeDialogs dialogs;
+    TMainForm form(&dialogs);
+    form.show();
+    QApplication::processEvents();
+
+    dialogs.OpenAnswers << QString::fromLocal8Bit(argv[2]);
+    form.Button1Click();
+    if (!dialogs.Errors.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(dialogs.Errors.join('\n')));
+        return 1;
+    }
+    // Person: district, household, member; groups: sex and age class;
+    // analysis column: energy (the columns of the bundled sample survey).
+    Choose(form, "ComboBoxID1", 1);
+    Choose(form, "ComboBoxID2", 2);
+    Choose(form, "ComboBoxID3", 3);
+    Choose(form, "ComboBoxBunrui1", 4);
+    Choose(form, "ComboBoxBunrui2", 5);
+    Choose(form, "ComboBoxEiyoso", 5);
+    QApplication::processEvents();
+    bool ok = Save(form, dir, "settings.png");
+
+    form.ButtonRunClick();
+    QApplication::processEvents();
+    ok = Save(form, dir, "results.png") && ok;
+
+    TAboutBox& about = *form.AboutBox();
+    about.show();
+    QApplication::processEvents();
+    ok = Save(about, dir, "about.png") && ok;
+    about.hide();
+
+    TFormProgress& progress = *form.FormProgress();
+    progress.setWindowTitle(QStringLiteral("ファイルを読み込み中"));
+    progress.ProgressBar()->setRange(0, 529);
+    progress.ProgressBar()->setValue(212);
+    progress.ShowNow();
+    QApplication::processEvents();
+    ok = Save(progress, dir, "progress.png") && ok;
+    progress.hide();
+    return ok ? 0 : 1;
+}

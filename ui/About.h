@@ -1,0 +1,33 @@
+// The About box: the system's title, version, credits, terms of use and the
+// web address, which a double-click opens in the browser.
+#pragma once
+
+#include <QDialog>
+
+#include "Browser.h"
+
+class QLabel;
+class QPushButton;
+class TDblClickLabel;
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    // Opens the address shown in Label4.
+    void Label4DblClick();
+    QString Address() const;
+    // Replaces how the browser is found and started (tests).
+    void SetLauncher(TBrowserLauncher launcher) { Launcher = std::move(launcher); }
+
+private:
+    TDblClickLabel* Label4;
+    TBrowserLauncher Launcher = DefaultBrowserLauncher();
+};
+
+// The address the About box shows and opens: the build's HABITUAL_HOME_URL,
+// or else the user guide that ships with the program, as a file address.
+QString HomeAddress();
+// The version line: version number and release date of this build.
+QString VersionLine();

@@ -1,0 +1,128 @@
+// The main window: the settings page where a survey file is loaded and the
+// run is set up, the results page with the results document, and the menu
+// of document commands.
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+#include "Dialogs.h"
+#include "Settings.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPrinter;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class TAboutBox;
+class TClickEdit;
+class TEnterEdit;
+class TFormProgress;
+class TRadioGroup;
+class TResultsView;
+class TSurveyGridModel;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // dialogs answers the window's questions; nullptr means the real dialogs.
+    explicit TMainForm(TDialogs* dialogs = nullptr, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Handlers of the controls and menu commands.
+    void ButtonRunClick();
+    void Button1Click();
+    void RadioGroupNormalizeMethodClick();
+    void EditVWEnter();
+    void EditVWBRatioEnter();
+    void EditBekitiClick();
+    void FileNew();
+    void FileOpen();
+    void FileSaveAs();
+    void FilePrint();
+    void FilePrintSetup();
+    void FileExit();
+    void HelpAbout();
+
+    // Loads a survey file as the load button does once a file is chosen;
+    // false (with the message shown) when it cannot be read, in which case
+    // the window keeps what it had.
+    bool LoadSurvey(const QString& path);
+    // The settings of a run as the controls hold them now.
+    habitual::TAnalysisSettings CollectSettings() const;
+
+    TAboutBox* AboutBox() const { return About; }
+    TFormProgress* FormProgress() const { return Progress; }
+    TResultsView& ResultLines() const { return *Results; }
+    TFileDialog& OpenDialog() { return OpenFile; }
+    TFileDialog& SaveDialog() { return SaveFile; }
+    const TSurveyGridModel& SurveyGrid() const { return *GridModel; }
+    QPrinter& Printer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* MakeSettingsPage();
+    QWidget* MakeFileBar();
+    QWidget* MakeSettingsPanel();
+    QGroupBox* MakeIdGroup();
+    QGroupBox* MakeClassGroup();
+    QGroupBox* MakeNutrientGroup();
+    QWidget* MakeNormalizeGroup();
+    QWidget* MakeHendoGroup();
+    QGroupBox* MakeCutOffGroup();
+    QWidget* MakeOutTypeGroup();
+    QWidget* MakeResultsPage();
+    void MakeMenus();
+    void SetFocusOrder();
+    QComboBox* MakeColumnList(const char* name, QWidget* parent);
+    // The eight column lists in the order loading fills them.
+    QList<QComboBox*> ColumnLists() const;
+    // The seven lists that begin with "(なし)".
+    QList<QComboBox*> OptionalColumnLists() const;
+    void SetResultsFileType(TFileDialog& dialog, bool withExtension) const;
+
+    // Runs a handler; an error it throws is shown in an "エラー" box.
+    void RunCommand(void (TMainForm::*handler)());
+    void ConnectCommand(QAction* action, void (TMainForm::*handler)());
+
+    std::unique_ptr<TDialogs> OwnDialogs;
+    TDialogs* Dialogs;
+    TFileDialog OpenFile;
+    TFileDialog SaveFile;
+    std::unique_ptr<QPrinter> PrinterDevice;
+    bool Placed = false;
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QLabel* PanelDietFileName = nullptr;
+    TSurveyGridModel* GridModel = nullptr;
+    QTableView* StringGridDietFile = nullptr;
+    QComboBox* ComboBoxID[4] = {};
+    QComboBox* ComboBoxBunrui[3] = {};
+    QComboBox* ComboBoxEiyoso = nullptr;
+    TRadioGroup* RadioGroupNormalizeMethod = nullptr;
+    TClickEdit* EditBekiti = nullptr;
+    TRadioGroup* RadioGroupHendo = nullptr;
+    TEnterEdit* EditVW = nullptr;
+    TEnterEdit* EditVWBRatio = nullptr;
+    QLineEdit* EditCutOff1 = nullptr;
+    TRadioGroup* RadioGroupOutType = nullptr;
+    QPushButton* ButtonRun = nullptr;
+    QPlainTextEdit* RichEditKekka = nullptr;
+    std::unique_ptr<TResultsView> Results;
+    TAboutBox* About = nullptr;
+    TFormProgress* Progress = nullptr;
+};
+
+// The system's title: the main window's caption and the title of print jobs.
+extern const char* const SystemTitle;

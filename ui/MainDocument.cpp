@@ -1,0 +1,101 @@
+// The commands of the results document: clear, open, save, print, exit.
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+
+#include <string>
+#include <vector>
+
+#include "Encoding.h"
+#include "Main.h"
+#include "Printing.h"
+#include "RadioGroup.h"
+#include "ResultsFile.h"
+#include "ResultsView.h"
+
+void TMainForm::SetResultsFileType(TFileDialog& dialog, bool withExtension) const {
+    const bool standard = RadioGroupOutType->ItemIndex() == 0;
+    dialog.Filter = standard ? QStringLiteral("計算結果 (*.txt)|*.txt")
+                             : QStringLiteral("計算結果 (*.csv)|*.csv");
+    if (withExtension) dialog.DefaultExt = standard ? QStringLiteral("txt") : QStringLiteral("csv");
+}
+
+void TMainForm::FileNew() {
+    if (!Dialogs->Confirm(this, QStringLiteral("計算結果をクリアします"))) return;
+    Results->Clear();
+    SaveFile.FileName.clear();
+    OpenFile.FileName.clear();
+}
+
+void TMainForm::FileOpen() {
+    SetResultsFileType(OpenFile, false);
+    if (!Dialogs->ExecuteOpen(this, OpenFile)) return;
+    // The whole file is read before the document changes, so a file that
+    // fails half-way leaves the document as it was.
+    std::vector<std::string> lines;
+    if (!habitual::ReadResultsFile(QFile::encodeName(OpenFile.FileName).toStdString(), lines)) {
+        Dialogs->Error(this, QStringLiteral("ファイルを開けませんでした。"));
+        return;
+    }
+    Results->Clear();
+    Results->HideView();
+    for (const std::string& line : lines) Results->Add(line);
+    lines = {};
+    Results->ShowView();
+    SaveFile.FileName = OpenFile.FileName;
+}
+
+void TMainForm::FileSaveAs() {
+    SetResultsFileType(SaveFile, true);
+    if (!Dialogs->ExecuteSave(this, SaveFile)) return;
+    const QString path = SaveFile.FileName;
+    // Asked for every file that is there, readable or not: a file that cannot
+    // be read can still be overwritten.
+    if (QFileInfo::exists(path) &&
+        !Dialogs->Confirm(this, QStringLiteral("ファイル ") + path +
+                                    QStringLiteral(" が既に存在します。\n\n重ね書きしますか？")))
+        return;
+
+    Results->Flush();
+    std::size_t replaced = 0;
+    std::vector<std::string> lines;
+    for (const QString& line : Results->Lines())
+        lines.push_back(habitual::Utf8ToCp932(line.toStdString(), &replaced));
+    const std::string bytes = habitual::JoinResultsLines(lines);
+    lines = {};
+
+    // Written beside the target and put in its place only when complete, so
+    // that a failed save never destroys the file that was there.
+    QSaveFile file(path);
+    const bool saved = file.open(QIODevice::WriteOnly) &&
+                       file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+                           static_cast<qint64>(bytes.size()) &&
+                       file.commit();
+    if (!saved) {
+        file.cancelWriting();
+        Dialogs->Error(this, QStringLiteral("ファイルを保存できませんでした。"));
+        return;
+    }
+    if (replaced > 0)
+        Dialogs->Information(
+            this,
+            QStringLiteral("Shift-JIS で表せない文字 %1 文字を「?」に置き換えて保存しました。")
+                .arg(replaced));
+}
+
+void TMainForm::FilePrint() {
+    QPrinter& printer = Printer();
+    if (!Dialogs->ExecutePrint(this, printer)) return;
+    Results->Flush();
+    if (!PrintLines(printer, Results->Lines(), RichEditKekka->font(), windowTitle()))
+        Dialogs->Error(this, QStringLiteral("印刷できませんでした。"));
+}
+
+void TMainForm::FilePrintSetup() {
+    Dialogs->ExecutePrintSetup(this, Printer());
+}
+
+void TMainForm::FileExit() {
+    if (Dialogs->Confirm(this, QStringLiteral("終了します"))) close();
+}

@@ -1,0 +1,88 @@
+// The run command and the option interlocks of the settings page.
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+
+#include "Encoding.h"
+#include "Main.h"
+#include "NotifyingWidgets.h"
+#include "RadioGroup.h"
+#include "Report.h"
+#include "ResultsView.h"
+
+namespace {
+
+std::string Cp932Text(const QLineEdit* edit) {
+    return habitual::Utf8ToCp932(edit->text().toStdString());
+}
+
+} // namespace
+
+habitual::TAnalysisSettings TMainForm::CollectSettings() const {
+    habitual::TAnalysisSettings settings;
+    settings.FileName = QFile::encodeName(PanelDietFileName->text()).toStdString();
+    // In the ID and classification lists item 0 is "(なし)", so the item index
+    // minus one is the column, -1 for none.
+    for (int i = 0; i < 4; ++i) settings.IdColumns[i] = ComboBoxID[i]->currentIndex() - 1;
+    for (int i = 0; i < 3; ++i) settings.ClassColumns[i] = ComboBoxBunrui[i]->currentIndex() - 1;
+    settings.NutrientColumn = ComboBoxEiyoso->currentIndex();
+    settings.NormalizeMethod = RadioGroupNormalizeMethod->ItemIndex();
+    settings.PowerText = Cp932Text(EditBekiti);
+    settings.HendoMode = RadioGroupHendo->ItemIndex();
+    settings.VWText = Cp932Text(EditVW);
+    settings.VWBRatioText = Cp932Text(EditVWBRatio);
+    settings.CutOffText = Cp932Text(EditCutOff1);
+    settings.OutType = RadioGroupOutType->ItemIndex();
+    return settings;
+}
+
+void TMainForm::ButtonRunClick() {
+    // The first column cannot be the analysis column, and the first person
+    // column must be chosen; otherwise the button does nothing at all.
+    if (ComboBoxEiyoso->currentIndex() < 1) return;
+    if (ComboBoxID[0]->currentIndex() < 1) return;
+    PageControl1->setCurrentWidget(TabSheet3);
+    const habitual::TAnalysisSettings settings = CollectSettings();
+
+    // Whatever the run appended reaches the view, even if it stops early.
+    struct TShowAtEnd {
+        TResultsView& Lines;
+        ~TShowAtEnd() {
+            try {
+                Lines.Flush();
+            } catch (...) {
+                // Out of memory while unwinding: the lines stay pending.
+            }
+        }
+    };
+    habitual::TRunStatus status;
+    {
+        TShowAtEnd showAtEnd{*Results};
+        status = habitual::RunReport(settings, *Results);
+    }
+    if (!status.Ok())
+        Dialogs->Error(this, QString::fromStdString(habitual::RunErrorMessage(
+                                 status, PanelDietFileName->text().toStdString())));
+}
+
+void TMainForm::RadioGroupNormalizeMethodClick() {
+    const bool givenPower = RadioGroupNormalizeMethod->ItemIndex() == 3;
+    RadioGroupHendo->setEnabled(givenPower);
+    EditVW->setEnabled(givenPower);
+    EditVWBRatio->setEnabled(givenPower);
+    EditBekiti->setEnabled(givenPower);
+}
+
+void TMainForm::EditVWEnter() {
+    RadioGroupHendo->SetItemIndex(1);
+}
+
+void TMainForm::EditVWBRatioEnter() {
+    RadioGroupHendo->SetItemIndex(2);
+}
+
+void TMainForm::EditBekitiClick() {
+    RadioGroupNormalizeMethod->SetItemIndex(3);
+}
