@@ -4,18 +4,33 @@
 #include "Estimation.h"
 
 namespace habitual {
+namespace {
+
+// A variance a rounding error below 0 means no variation at all.
+double SqrtOrZero(double variance) { return variance < 0 ? 0.0 : std::sqrt(variance); }
+
+} // namespace
 
 void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     const std::int32_t n = ctx.NData;
     TGroupRecord* rec = ctx.Records;
     const TKeyArena& keys = ctx.Keys;
-    // Comparing the leading bytes as one number settles most comparisons
+    // Comparing the leading bytes as numbers settles most comparisons
     // without reaching into the key arena.
-    for (std::int32_t i = 0; i < n; ++i) rec[i].PersonPrefix = keys.Prefix(rec[i].PersonKey);
-    std::sort(rec, rec + n, [&keys](const TGroupRecord& a, const TGroupRecord& b) {
-        if (a.PersonPrefix != b.PersonPrefix) return a.PersonPrefix < b.PersonPrefix;
-        return keys.Compare(a.PersonKey, b.PersonKey) < 0;
-    });
+    for (std::int32_t i = 0; i < n; ++i) {
+        rec[i].PersonPrefix[0] = keys.Prefix(rec[i].PersonKey, 0);
+        rec[i].PersonPrefix[1] = keys.Prefix(rec[i].PersonKey, 8);
+    }
+    auto order = [&keys](const TGroupRecord& a, const TGroupRecord& b) {
+        if (a.PersonPrefix[0] != b.PersonPrefix[0])
+            return a.PersonPrefix[0] < b.PersonPrefix[0] ? -1 : 1;
+        if (a.PersonPrefix[1] != b.PersonPrefix[1])
+            return a.PersonPrefix[1] < b.PersonPrefix[1] ? -1 : 1;
+        if (a.PersonKey.Length() <= 16 && b.PersonKey.Length() <= 16) return 0;
+        return keys.Compare(a.PersonKey, b.PersonKey);
+    };
+    std::sort(rec, rec + n,
+              [&order](const TGroupRecord& a, const TGroupRecord& b) { return order(a, b) < 0; });
 
     // One walk: person table, B = sum of S_p^2 / n_p, G = sum x, Q = sum x^2.
     double G = 0, Q = 0, B = 0;
@@ -24,8 +39,7 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     for (std::int32_t i = 0; i < n;) {
         std::int32_t j = i;
         double S = 0;
-        while (j < n && (j == i || (rec[j].PersonPrefix == rec[i].PersonPrefix &&
-                                    keys.Equal(rec[j].PersonKey, rec[i].PersonKey)))) {
+        while (j < n && (j == i || order(rec[j], rec[i]) == 0)) {
             const double x = rec[j].Transformed;
             S += x;
             G += x;
@@ -71,7 +85,7 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     ctx.DFTotal = ctx.N - 1;
     ctx.Mean = G / ctx.N;
     ctx.Var = ctx.SSTotal / (ctx.N - 1);
-    ctx.SD = std::sqrt(ctx.Var);
+    ctx.SD = SqrtOrZero(ctx.Var);
 
     if (ctx.DFError == 0) {
         ctx.VW = 0;
@@ -84,9 +98,8 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
         ctx.VB = divisor == 0 ? 0.0 : (ctx.SSModel - ctx.DFModel * ctx.VW) / divisor;
         if (ctx.VB < 0) ctx.VB = 0;
     }
-    // A within-person variance a rounding error below 0 means none at all.
-    ctx.SDW = ctx.VW < 0 ? 0.0 : std::sqrt(ctx.VW);
-    ctx.SDB = std::sqrt(ctx.VB);
+    ctx.SDW = SqrtOrZero(ctx.VW);
+    ctx.SDB = SqrtOrZero(ctx.VB);
 
     if (ctx.NormalizeMethod == 3 && settings.HendoMode != 0) {
         if (settings.HendoMode == 1) {
@@ -96,7 +109,7 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
             ctx.VW = ctx.Var * R / (R + 1);
         }
         ctx.VB = ctx.Var - ctx.VW;
-        ctx.SDW = std::sqrt(ctx.VW);
+        ctx.SDW = SqrtOrZero(ctx.VW);
         ctx.SDB = ctx.VB >= 0 ? std::sqrt(ctx.VB) : 0.0;
     }
 }

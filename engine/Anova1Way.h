@@ -20,7 +20,7 @@ struct TIntakeRecord {
 // One record of the current group.
 struct TGroupRecord {
     TKey PersonKey;
-    std::uint64_t PersonPrefix; // first bytes of PersonKey, for a quick order
+    std::uint64_t PersonPrefix[2]; // first 16 bytes of PersonKey, for a quick order
     std::int32_t RowNo;
     double Value;
     double Transformed; // after the normalising transformation

@@ -37,11 +37,15 @@ public:
         if (c != 0) return c;
         return la < lb ? -1 : (la > lb ? 1 : 0);
     }
-    // The first eight bytes, zero-filled, as a big-endian number: comparing
-    // prefixes orders keys as Compare does wherever the prefixes differ.
-    std::uint64_t Prefix(TKey key) const {
+    // Eight bytes of the key from byte `from` on, zero-filled, as a
+    // big-endian number. Keys hold no NUL byte, so keys of at most 16 bytes
+    // are ordered, and told apart, by their two prefixes alone.
+    std::uint64_t Prefix(TKey key, std::size_t from = 0) const {
         unsigned char bytes[8] = {};
-        std::memcpy(bytes, Bytes.data() + key.Offset(), key.Length() < 8 ? key.Length() : 8);
+        if (key.Length() > from) {
+            const std::size_t n = key.Length() - from;
+            std::memcpy(bytes, Bytes.data() + key.Offset() + from, n < 8 ? n : 8);
+        }
         std::uint64_t prefix = 0;
         for (unsigned char b : bytes) prefix = (prefix << 8) | b;
         return prefix;

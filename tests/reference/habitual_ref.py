@@ -589,7 +589,7 @@ class Group:
         self.df_total = N - 1
         self.mean = g / N
         self.var = self.ss_total / (N - 1)
-        self.sd = c_sqrt(self.var)
+        self.sd = 0.0 if self.var < 0.0 else c_sqrt(self.var)
         if self.df_error == 0:
             self.vw = 0.0
             self.vb = self.var
@@ -967,8 +967,10 @@ def settings_from_args(argv):
         with open(a.survey, "rb") as f:
             rows = read_rows(f.read())
     except OSError:
-        rows = []
-    header = rows[0] if count_rows(rows) > 0 else []
+        raise Rejected("the survey file cannot be read")
+    if count_rows(rows) == 0:
+        raise Rejected("the survey file has no row at all")
+    header = rows[0]
 
     def column(ref):
         if ref.isdigit():
@@ -1001,6 +1003,9 @@ def main(argv=None):
     except UsageError as e:
         sys.stderr.write("usage error: %s\n" % e)
         return 2
+    except Rejected as e:
+        sys.stderr.write("rejected: %s\n" % e)
+        return 1
     try:
         doc = run_analysis(s)
     except Rejected as e:
