@@ -1,0 +1,179 @@
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "CliApp.h"
+#include "Encoding.h"
+#include "TempFile.h"
+
+using namespace habitual;
+using habitual::test::TempFile;
+
+namespace {
+
+struct Outcome {
+    int Status;
+    std::string Out, Err;
+};
+
+std::string ReadAll(std::FILE* f) {
+    std::string text;
+    std::rewind(f);
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    return text;
+}
+
+Outcome RunTool(const std::vector<std::string>& args) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    const int status = RunCli(args, out, err);
+    Outcome o{status, ReadAll(out), ReadAll(err)};
+    std::fclose(out);
+    std::fclose(err);
+    return o;
+}
+
+const std::string Survey = Utf8ToCp932("地区,番号,性別,エネルギー\r\n"
+                                       "1,1,1,1800\r\n1,2,1,2100\r\n1,3,2,1500\r\n"
+                                       "1,1,1,1900\r\n1,2,1,2500\r\n1,3,2,1700\r\n"
+                                       "1,4,2,1600\r\n1,4,2,1400\r\n");
+
+} // namespace
+
+TEST(Cli, ExitStatusAndMessages) {
+    TempFile survey(Survey);
+    TempFile empty("\n\n");
+    TempFile longKey("a,b\n" + std::string(300, 'k') + ",1\n");
+    const std::string s = survey.Path;
+    struct Case {
+        std::vector<std::string> Args;
+        int Status;
+        std::string ErrFragment;
+    } cases[] = {
+        {{s, "--id", "2", "--nutrient", "4"}, 0, ""},
+        {{}, 2, "調査データのファイルを指定してください"},
+        {{s, "--id", "2"}, 2, "--nutrient"},
+        {{s, "--nutrient", "4", "--nutrient", "4"}, 2, "1つだけ"},
+        {{s, "--nutrient", "9"}, 2, "列番号（1〜4）"},
+        {{s, "--nutrient", "0"}, 2, "見出し行にありません"},
+        {{s, "--nutrient", "たんぱく質"}, 2, "見出し行にありません"},
+        {{s, "--nutrient", "4", "--method", "cube"}, 2, "best, log, none, power"},
+        {{s, "--nutrient", "4", "--output", "pdf"}, 2, "standard, summary, data"},
+        {{s, "--nutrient", "4", "--encoding", "euc"}, 2, "cp932 か utf-8"},
+        {{s, "--nutrient"}, 2, "値を指定してください"},
+        {{s, "--nutrient", "4", "--bogus"}, 2, "知らないオプション"},
+        {{s, "--nutrient", "4", "--within-variance", "1", "--variance-ratio", "2"},
+         2,
+         "どちらか1つ"},
+        {{s, "--id", "1", "--id", "1", "--id", "1", "--id", "1", "--id", "1", "--nutrient", "4"},
+         2,
+         "4つまで"},
+        {{"/nonexistent/survey.csv", "--nutrient", "4"}, 1, "読み込めませんでした"},
+        {{"/tmp", "--nutrient", "1"}, 1, "読み込めませんでした"},
+        {{empty.Path, "--nutrient", "1"}, 1, "行がありません"},
+        {{longKey.Path, "--id", "1", "--nutrient", "2"}, 1, "データ 1 行目の個人識別ID"},
+        {{s, "--nutrient", "4", "--within-variance", "1"}, 0, "--method power のときだけ有効"},
+        {{s, "--nutrient", "4", "--power", "0.5"}, 0, "--power は --method power"},
+    };
+    for (const Case& c : cases) {
+        std::string joined;
+        for (const auto& a : c.Args) joined += a + " ";
+        const Outcome o = RunTool(c.Args);
+        EXPECT_EQ(o.Status, c.Status) << joined << o.Err;
+        EXPECT_NE(o.Err.find(c.ErrFragment), std::string::npos) << joined << o.Err;
+        if (c.Status != 0) {
+            EXPECT_TRUE(o.Out.empty()) << joined;
+        }
+    }
+}
+
+TEST(Cli, ColumnReferencesByNumberTextOrLabel) {
+    TempFile survey(Survey);
+    const Outcome byNumber = RunTool({survey.Path, "--id", "2", "--class", "3", "--nutrient", "4"});
+    ASSERT_EQ(byNumber.Status, 0);
+    for (const auto& refs : std::vector<std::vector<std::string>>{
+             {"番号", "性別", "エネルギー"}, {"2.番号", "3.性別", "4.エネルギー"}}) {
+        const Outcome o =
+            RunTool({survey.Path, "--id", refs[0], "--class", refs[1], "--nutrient", refs[2]});
+        EXPECT_EQ(o.Status, 0) << o.Err;
+        EXPECT_EQ(o.Out, byNumber.Out);
+    }
+    EXPECT_NE(Cp932ToUtf8(byNumber.Out).find("分類変数：[性別=2]\r\n"), std::string::npos);
+}
+
+TEST(Cli, ListsColumnsAndTellsItsVersion) {
+    TempFile survey(Survey);
+    EXPECT_EQ(RunTool({survey.Path, "--columns"}).Out, "1.地区\n2.番号\n3.性別\n4.エネルギー\n");
+    const Outcome version = RunTool({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out.rfind("habitual-cli ", 0), 0u);
+    const Outcome help = RunTool({"--help"});
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_NE(help.Out.find("--nutrient"), std::string::npos);
+}
+
+TEST(Cli, DocumentBytesInBothEncodings) {
+    TempFile survey(Survey);
+    const Outcome cp932 = RunTool({survey.Path, "--id", "2", "--nutrient", "4", "--output", "summary"});
+    const Outcome utf8 = RunTool({survey.Path, "--id", "2", "--nutrient", "4", "--output", "summary",
+                              "--encoding", "utf-8"});
+    ASSERT_EQ(cp932.Status, 0);
+    EXPECT_EQ(Cp932ToUtf8(cp932.Out), utf8.Out);
+    EXPECT_EQ(utf8.Out.substr(0, 62),
+              "============================================================\r\n");
+    EXPECT_EQ(utf8.Out.substr(utf8.Out.size() - 2), "\r\n");
+    EXPECT_EQ(utf8.Out.find("\n\n"), std::string::npos);
+    EXPECT_NE(utf8.Out.find("\r\n分析変数：[エネルギー]\r\n\"摂取量\",\"人数\""),
+              std::string::npos);
+}
+
+TEST(Cli, OutputFileIsReplacedOnlyWhenFullyWritten) {
+    TempFile survey(Survey);
+    TempFile target("previous results", ".txt");
+    const std::vector<std::string> run = {survey.Path, "--id", "2", "--nutrient", "4"};
+
+    std::vector<std::string> args = run;
+    args.insert(args.end(), {"-o", target.Path});
+    const Outcome ok = RunTool(args);
+    ASSERT_EQ(ok.Status, 0) << ok.Err;
+    EXPECT_TRUE(ok.Out.empty());
+    EXPECT_EQ(target.Read(), RunTool(run).Out);
+
+    for (const std::string bad : {"/dev/full", "/tmp", "/nonexistent/dir/out.txt"}) {
+        args = run;
+        args.insert(args.end(), {"-o", bad});
+        const Outcome o = RunTool(args);
+        EXPECT_EQ(o.Status, 1) << bad;
+        EXPECT_NE(o.Err.find("保存できませんでした"), std::string::npos) << bad;
+    }
+    // A device is written in place, never replaced by a file.
+    args = run;
+    args.insert(args.end(), {"-o", "/dev/null"});
+    EXPECT_EQ(RunTool(args).Status, 0);
+    struct stat st;
+    ASSERT_EQ(stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+// The bundled examples are what the tool writes for them.
+TEST(Cli, ExamplesAreUpToDate) {
+    const std::string dir = HABITUAL_EXAMPLES_DIR;
+    const struct {
+        const char* Output;
+        const char* File;
+    } forms[] = {{"standard", "sample-standard.txt"},
+                 {"summary", "sample-summary.csv"},
+                 {"data", "sample-data.csv"}};
+    for (const auto& form : forms) {
+        const Outcome o = RunTool({dir + "/sample-survey.csv", "--id", "1", "--id", "2", "--id", "3",
+                               "--class", "4", "--class", "5", "--nutrient", "6", "--method",
+                               "best", "--cutoffs", "1500- 2500", "--output", form.Output});
+        ASSERT_EQ(o.Status, 0) << o.Err;
+        EXPECT_EQ(o.Out, TempFile::ReadFile(dir + "/" + form.File))
+            << form.File << " is out of date: run examples/make_results.sh build";
+    }
+}
