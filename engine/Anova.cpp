@@ -7,7 +7,9 @@ namespace habitual {
 namespace {
 
 // A variance a rounding error below 0 means no variation at all.
-double SqrtOrZero(double variance) { return variance < 0 ? 0.0 : std::sqrt(variance); }
+double SqrtOrZero(double variance) {
+    return variance < 0 ? 0.0 : std::sqrt(variance);
+}
 
 } // namespace
 
@@ -17,10 +19,6 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     const TKeyArena& keys = ctx.Keys;
     // Comparing the leading bytes as numbers settles most comparisons
     // without reaching into the key arena.
-    for (std::int32_t i = 0; i < n; ++i) {
-        rec[i].PersonPrefix[0] = keys.Prefix(rec[i].PersonKey, 0);
-        rec[i].PersonPrefix[1] = keys.Prefix(rec[i].PersonKey, 8);
-    }
     auto order = [&keys](const TGroupRecord& a, const TGroupRecord& b) {
         if (a.PersonPrefix[0] != b.PersonPrefix[0])
             return a.PersonPrefix[0] < b.PersonPrefix[0] ? -1 : 1;

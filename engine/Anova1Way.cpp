@@ -12,9 +12,13 @@ void TAnova1Way::Release() {
     delete[] Records;
     delete[] Persons;
     delete[] AllRecords;
+    delete[] SortRoomRecords;
+    delete[] SortRoomPersons;
     Records = nullptr;
     Persons = nullptr;
     AllRecords = nullptr;
+    SortRoomRecords = nullptr;
+    SortRoomPersons = nullptr;
 }
 
 bool TAnova1Way::Allocate(std::int32_t n) {
@@ -26,7 +30,9 @@ bool TAnova1Way::Allocate(std::int32_t n) {
     Records = new (std::nothrow) TGroupRecord[count];
     Persons = new (std::nothrow) TPersonRecord[count];
     AllRecords = new (std::nothrow) TIntakeRecord[count];
-    if (!Records || !Persons || !AllRecords) {
+    SortRoomRecords = new (std::nothrow) TGroupRecord[count];
+    SortRoomPersons = new (std::nothrow) TPersonRecord[count];
+    if (!Records || !Persons || !AllRecords || !SortRoomRecords || !SortRoomPersons) {
         Release();
         return false;
     }

@@ -10,17 +10,18 @@ namespace habitual {
 
 // One data row of the survey file.
 struct TIntakeRecord {
-    TKey PersonKey;       // ID column texts joined by 0x01
-    TKey ClassKey;        // classification column texts joined by 0x01
-    std::int32_t RowNo;   // data row number, from 1
-    std::int32_t ClassNo; // index of ClassKey among the run's distinct keys
-    double Value;         // analysis column, units of the survey file
+    TKey PersonKey;                // ID column texts joined by 0x01
+    std::uint64_t PersonPrefix[2]; // KeyPrefix of PersonKey at 0 and 8
+    TKey ClassKey;                 // classification column texts joined by 0x01
+    std::int32_t RowNo;            // data row number, from 1
+    std::int32_t ClassNo;          // index of ClassKey among the run's distinct keys
+    double Value;                  // analysis column, units of the survey file
 };
 
 // One record of the current group.
 struct TGroupRecord {
     TKey PersonKey;
-    std::uint64_t PersonPrefix[2]; // first 16 bytes of PersonKey, for a quick order
+    std::uint64_t PersonPrefix[2]; // KeyPrefix of PersonKey at 0 and 8, for a quick order
     std::int32_t RowNo;
     double Value;
     double Transformed; // after the normalising transformation
@@ -64,6 +65,9 @@ public:
     TGroupRecord* Records = nullptr;
     TPersonRecord* Persons = nullptr;
     TIntakeRecord* AllRecords = nullptr;
+    // Room the sorts of Records and Persons move entries into.
+    TGroupRecord* SortRoomRecords = nullptr;
+    TPersonRecord* SortRoomPersons = nullptr;
     std::int32_t NormalizeMethod = 0;
     double Power = 0;
     double RSquare = 0;

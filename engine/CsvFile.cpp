@@ -102,7 +102,7 @@ bool TCsvFile::ReadLine(char* buffer, int size) {
         const unsigned char c = p[0];
         ++BufferPos;
         if (c == '\r') continue; // dropped wherever it stands
-        if (c == 0x1A) {          // ends the data as if the file ended here
+        if (c == 0x1A) {         // ends the data as if the file ended here
             DataEnded = true;
             BufferPos = BufferEnd;
             break;
@@ -130,7 +130,7 @@ int TCsvFile::SplitRow(char* line, char* fieldText, const char** fields, int max
     int count = 0;
     while (count < maxFields) {
         char* start = out;
-        char* next = ParseField(pos, out); // out now points at the text's NUL
+        char* next = ParseField(pos, out);                   // out now points at the text's NUL
         while (out > start && out[-1] == ' ') *--out = '\0'; // TrimRight, knowing the end
         fields[count++] = start;
         ++out;
@@ -146,8 +146,7 @@ namespace {
 // text's NUL); without, only whether it holds anything but spaces is noted,
 // which is all that counting rows needs. Returns the start of the next
 // field, or nullptr after the last one.
-template <bool Copy>
-char* ScanField(char* p, char*& out, bool& hasText) {
+template <bool Copy> char* ScanField(char* p, char*& out, bool& hasText) {
     while (*p == ' ') ++p;
     char* o = out;
     auto put = [&](char c) {

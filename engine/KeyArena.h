@@ -18,6 +18,17 @@ struct TKey {
     std::size_t Length() const { return static_cast<std::size_t>(Bits & 0xFFFF); }
 };
 
+// Eight bytes of a key from byte `from` on, zero-filled, as a big-endian
+// number. Keys hold no NUL byte, so keys of at most 16 bytes are ordered, and
+// told apart, by their first two such numbers alone.
+inline std::uint64_t KeyPrefix(std::string_view key, std::size_t from) {
+    unsigned char bytes[8] = {};
+    if (key.size() > from) key.copy(reinterpret_cast<char*>(bytes), 8, from);
+    std::uint64_t prefix = 0;
+    for (unsigned char b : bytes) prefix = (prefix << 8) | b;
+    return prefix;
+}
+
 class TKeyArena {
 public:
     // Copies the bytes in and names them. Throws std::bad_alloc when the
@@ -36,19 +47,6 @@ public:
             std::memcmp(Bytes.data() + a.Offset(), Bytes.data() + b.Offset(), la < lb ? la : lb);
         if (c != 0) return c;
         return la < lb ? -1 : (la > lb ? 1 : 0);
-    }
-    // Eight bytes of the key from byte `from` on, zero-filled, as a
-    // big-endian number. Keys hold no NUL byte, so keys of at most 16 bytes
-    // are ordered, and told apart, by their two prefixes alone.
-    std::uint64_t Prefix(TKey key, std::size_t from = 0) const {
-        unsigned char bytes[8] = {};
-        if (key.Length() > from) {
-            const std::size_t n = key.Length() - from;
-            std::memcpy(bytes, Bytes.data() + key.Offset() + from, n < 8 ? n : 8);
-        }
-        std::uint64_t prefix = 0;
-        for (unsigned char b : bytes) prefix = (prefix << 8) | b;
-        return prefix;
     }
     bool Equal(TKey a, TKey b) const {
         return a.Length() == b.Length() &&

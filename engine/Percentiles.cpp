@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "Estimation.h"
-#include "Ordering.h"
+#include "RadixSort.h"
 
 namespace habitual {
 namespace {
@@ -56,14 +56,10 @@ auto HabitValue(const TAnova1Way& ctx) {
 } // namespace
 
 void ComputePercentiles(TAnova1Way& ctx) {
-    std::sort(ctx.Records, ctx.Records + ctx.NData,
-              [](const TGroupRecord& a, const TGroupRecord& b) {
-                  return LessNanLast(a.Transformed, b.Transformed);
-              });
-    std::sort(ctx.Persons, ctx.Persons + ctx.NPerson,
-              [](const TPersonRecord& a, const TPersonRecord& b) {
-                  return LessNanLast(a.ShrunkMean, b.ShrunkMean);
-              });
+    SortByKey(ctx.Records, ctx.NData, ctx.SortRoomRecords,
+              [](const TGroupRecord& r) { return r.Transformed; });
+    SortByKey(ctx.Persons, ctx.NPerson, ctx.SortRoomPersons,
+              [](const TPersonRecord& p) { return p.ShrunkMean; });
     FillPercentiles(ctx.PctDaily, ctx.NData, DailyValue(ctx));
     FillPercentiles(ctx.PctHabit, ctx.NPerson, HabitValue(ctx));
 }

@@ -138,6 +138,8 @@ TRunStatus ReadRecords(TCsvFile& reader, const TAnalysisSettings& settings, TRun
         if (personKey.size() > KeyLimit) return {TRunError::KeyTooLong, i + 1, true};
         if (classKey.size() > KeyLimit) return {TRunError::KeyTooLong, i + 1, false};
         rec.PersonKey = ctx.Keys.Add(personKey);
+        rec.PersonPrefix[0] = KeyPrefix(personKey, 0);
+        rec.PersonPrefix[1] = KeyPrefix(personKey, 8);
         auto found = run.ClassNos.find(std::string_view(classKey));
         if (found == run.ClassNos.end()) {
             const auto no = static_cast<std::int32_t>(run.ClassKeys.size());
@@ -185,6 +187,8 @@ TRunStatus Run(const TAnalysisSettings& settings, TResultLines& lines,
         const TIntakeRecord& rec = ctx.AllRecords[i];
         TGroupRecord& target = ctx.Records[g++];
         target.PersonKey = rec.PersonKey;
+        target.PersonPrefix[0] = rec.PersonPrefix[0];
+        target.PersonPrefix[1] = rec.PersonPrefix[1];
         target.RowNo = rec.RowNo;
         target.Value = rec.Value;
         if (i + 1 < n && ctx.AllRecords[i + 1].ClassNo == rec.ClassNo) continue;

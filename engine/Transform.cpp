@@ -3,7 +3,7 @@
 
 #include "Decimal.h"
 #include "Estimation.h"
-#include "Ordering.h"
+#include "RadixSort.h"
 
 namespace habitual {
 namespace {
@@ -49,18 +49,15 @@ void SetLogOffset(TAnova1Way& ctx) {
     ctx.LogOffset = hasZero && hasNonZero ? smallest * 0.5 : 0.0;
 }
 
-double NormalPlotRSquare(const TAnova1Way& ctx) {
-    const std::int32_t n = ctx.NData;
-    double st = 0, sz = 0;
-    for (std::int32_t i = 0; i < n; ++i) {
-        st += ctx.Records[i].Transformed;
-        sz += ctx.Records[i].NormalScore;
-    }
-    const double tMean = st / n, zMean = sz / n;
+namespace {
+
+// The second pass of the R-square: sums of squares and products about the
+// means, which the caller has taken first in a pass of their own.
+double RSquareAbout(const TAnova1Way& ctx, double tMean, double zMean) {
     double stt = 0, szz = 0, stz = 0;
-    for (std::int32_t i = 0; i < n; ++i) {
-        double dt = ctx.Records[i].Transformed - tMean;
-        double dz = ctx.Records[i].NormalScore - zMean;
+    for (std::int32_t i = 0; i < ctx.NData; ++i) {
+        const double dt = ctx.Records[i].Transformed - tMean;
+        const double dz = ctx.Records[i].NormalScore - zMean;
         stt += dt * dt;
         szz += dz * dz;
         stz += dt * dz;
@@ -68,27 +65,44 @@ double NormalPlotRSquare(const TAnova1Way& ctx) {
     return stz * stz / (stt * szz);
 }
 
+} // namespace
+
+double NormalPlotRSquare(const TAnova1Way& ctx) {
+    const std::int32_t n = ctx.NData;
+    double st = 0, sz = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        st += ctx.Records[i].Transformed;
+        sz += ctx.Records[i].NormalScore;
+    }
+    return RSquareAbout(ctx, st / n, sz / n);
+}
+
 double FindBestPower(TAnova1Way& ctx) {
     const std::int32_t n = ctx.NData;
     TGroupRecord* rec = ctx.Records;
     for (std::int32_t i = 0; i < n; ++i) rec[i].Transformed = rec[i].Value;
-    std::sort(rec, rec + n, [](const TGroupRecord& a, const TGroupRecord& b) {
-        return LessNanLast(a.Transformed, b.Transformed);
-    });
+    SortByKey(rec, n, ctx.SortRoomRecords, [](const TGroupRecord& r) { return r.Transformed; });
     for (std::int32_t i = 0; i < n; ++i)
         rec[i].NormalScore = NormalQuantile((i + 1 - 0.375) / (n + 0.25));
+
+    double sz = 0;
+    for (std::int32_t i = 0; i < n; ++i) sz += rec[i].NormalScore;
+    const double zMean = sz / n;
 
     ctx.RSquare = 0;
     double chosen = -1; // no candidate yet
     for (int k = 0; k <= 20; ++k) {
         const double b = 0.5 * k;
-        if (k == 0) {
-            SetLogOffset(ctx);
-            ApplyLog(ctx);
-        } else {
-            ApplyPower(ctx, 1.0 / b);
+        if (k == 0) SetLogOffset(ctx);
+        // The candidate's values and their mean in one pass over the group.
+        double st = 0;
+        for (std::int32_t i = 0; i < n; ++i) {
+            const double v = rec[i].Value;
+            const double t = k == 0 ? std::log(v + ctx.LogOffset) : std::pow(v, 1.0 / b);
+            rec[i].Transformed = t;
+            st += t;
         }
-        const double r = NormalPlotRSquare(ctx);
+        const double r = RSquareAbout(ctx, st / n, zMean);
         if (r > ctx.RSquare) { // a NaN never wins, an equal later one neither
             ctx.RSquare = r;
             chosen = b;

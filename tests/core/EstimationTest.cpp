@@ -4,6 +4,7 @@
 
 #include "Estimation.h"
 #include "GroupFixture.h"
+#include "RadixSort.h"
 
 using namespace habitual;
 using namespace habitual::test;
@@ -229,6 +230,19 @@ TEST(Anova, PersonsAreRunsOfEqualKeysWhereverTheRowsStood) {
     EXPECT_EQ(ctx.Persons[1].PersonMean, 2);
 }
 
+TEST(Anova, LongKeysSharingTheirFirstBytesAreDifferentPersons) {
+    const std::string stem = "district-0000001\x01household";
+    TAnova1Way ctx;
+    FillGroup(ctx, {{stem + "-2", {1}}, {stem + "-10", {5}}, {stem + "-2", {3}}, {stem, {7}}});
+    ctx.NormalizeMethod = 2;
+    Transform(ctx, Method(2));
+    Anova(ctx, Method(2));
+    ASSERT_EQ(ctx.NPerson, 3);
+    EXPECT_EQ(ctx.KeyText(ctx.Persons[0].PersonKey), stem);
+    EXPECT_EQ(ctx.KeyText(ctx.Persons[1].PersonKey), stem + "-10");
+    EXPECT_EQ(ctx.Persons[2].NDays, 2);
+}
+
 TEST(Anova, GivenWithinVarianceOrRatio) {
     struct Case {
         int Method, Hendo;
@@ -404,4 +418,26 @@ TEST(Allocate, KeepsArraysForTheSameCount) {
     EXPECT_EQ(ctx.Records[2].Value, 42);
     ASSERT_TRUE(ctx.Allocate(5));
     EXPECT_EQ(ctx.NAll, 5);
+}
+
+TEST(SortByKey, LargeGroupsSortLikeTheComparison) {
+    // Enough entries for the radix path, with every kind of double in them.
+    std::vector<double> keys;
+    for (int i = 0; i < 3000; ++i) keys.push_back(std::sin(i * 0.7) * std::pow(10.0, i % 40 - 20));
+    const double specials[] = {0.0, -0.0, INFINITY, -INFINITY, NAN, -NAN, 1e-320, -1e-320, 5, 5};
+    for (int i = 0; i < 50; ++i)
+        for (double v : specials) keys.push_back(v);
+    std::vector<TGroupRecord> records(keys.size()), room(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) records[i].Transformed = keys[i];
+    SortByKey(records.data(), static_cast<std::int32_t>(records.size()), room.data(),
+              [](const TGroupRecord& r) { return r.Transformed; });
+    std::vector<double> expected = keys;
+    std::sort(expected.begin(), expected.end(), LessNanLast);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const double got = records[i].Transformed, want = expected[i];
+        if (std::isnan(want))
+            EXPECT_TRUE(std::isnan(got)) << i;
+        else
+            EXPECT_EQ(got, want) << i; // -0 and 0 compare equal, as in the comparison
+    }
 }

@@ -24,7 +24,8 @@ inline void FillGroup(TAnova1Way& ctx, const std::vector<PersonValues>& persons)
     for (const auto& p : persons) {
         const TKey key = ctx.Keys.Add(p.Key);
         for (double v : p.Values) {
-            ctx.Records[i] = TGroupRecord{key, {0, 0}, i + 1, v, v, 0};
+            ctx.Records[i] =
+                TGroupRecord{key, {KeyPrefix(p.Key, 0), KeyPrefix(p.Key, 8)}, i + 1, v, v, 0};
             ++i;
         }
     }
