@@ -34,11 +34,17 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     double G = 0, Q = 0, B = 0;
     std::int32_t P = 0, nMulti = 0, minDays = 99999, maxDays = 0;
     std::int64_t multiDays = 0;
+    // Whether the values are all equal, within every person or at all: the
+    // sums of squares below then come out as a rounding residue of Q - CF,
+    // where the true value is exactly 0.
+    bool allEqual = true, personsConstant = true;
     for (std::int32_t i = 0; i < n;) {
         std::int32_t j = i;
         double S = 0;
         while (j < n && (j == i || order(rec[j], rec[i]) == 0)) {
             const double x = rec[j].Transformed;
+            if (!(x == rec[i].Transformed)) personsConstant = false;
+            if (!(x == rec[0].Transformed)) allEqual = false;
             S += x;
             G += x;
             Q += x * x;
@@ -78,6 +84,11 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     ctx.SSTotal = Q - CF;
     ctx.SSModel = B - CF;
     ctx.SSError = ctx.SSTotal - ctx.SSModel;
+    if (allEqual) ctx.SSTotal = ctx.SSModel = 0;
+    if (personsConstant) {
+        ctx.SSModel = ctx.SSTotal;
+        ctx.SSError = 0;
+    }
     ctx.DFModel = P - 1;
     ctx.DFError = ctx.N - P;
     ctx.DFTotal = ctx.N - 1;

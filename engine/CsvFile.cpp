@@ -1,5 +1,6 @@
 #include "CsvFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -199,26 +200,45 @@ void TCsvFile::TrimRight(char* text) {
     while (n > 0 && text[n - 1] == ' ') text[--n] = '\0';
 }
 
+namespace {
+
+// The field count of a row (at most max) and whether its first field holds
+// text, without copying the texts.
+int CountFields(char* line, int max, bool& firstHasText) {
+    const std::size_t length = std::strlen(line);
+    if (!std::memchr(line, '"', length)) {
+        // Without quotes every comma separates two fields.
+        const char* comma = static_cast<const char*>(std::memchr(line, ',', length));
+        const char* firstEnd = comma ? comma : line + length;
+        firstHasText =
+            std::any_of(static_cast<const char*>(line), firstEnd, [](char c) { return c != ' '; });
+        const auto commas = std::count(line, line + length, ',');
+        return commas + 1 < max ? static_cast<int>(commas) + 1 : max;
+    }
+    int count = 0;
+    char* pos = line;
+    char* unused = nullptr;
+    while (count < max) {
+        bool hasText = false;
+        char* next = ScanField<false>(pos, unused, hasText);
+        if (count++ == 0) firstHasText = hasText;
+        if (!next) break;
+        pos = next;
+    }
+    return count;
+}
+
+} // namespace
+
 void TCsvFile::CountRows() {
     Rewind();
     NRows = 0;
     MaxFields = 0;
     std::int32_t counter = 0;
-    // Counting needs the number of fields of each row and whether its first
-    // field is empty, not the texts themselves.
     while (ReadLine(Line, LineSize)) {
         if (!HasContent(Line)) continue;
-        int count = 0;
         bool firstHasText = false;
-        char* pos = Line;
-        char* unused = nullptr;
-        while (count < MaxCountFields) {
-            bool hasText = false;
-            char* next = ScanField<false>(pos, unused, hasText);
-            if (count++ == 0) firstHasText = hasText;
-            if (!next) break;
-            pos = next;
-        }
+        const int count = CountFields(Line, MaxCountFields, firstHasText);
         if (count > MaxFields) MaxFields = count;
         ++counter;
         if (count > 1 || firstHasText) NRows = counter;

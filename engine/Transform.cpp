@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "Decimal.h"
 #include "Estimation.h"
@@ -52,8 +53,11 @@ void SetLogOffset(TAnova1Way& ctx) {
 namespace {
 
 // The second pass of the R-square: sums of squares and products about the
-// means, which the caller has taken first in a pass of their own.
-double RSquareAbout(const TAnova1Way& ctx, double tMean, double zMean) {
+// means, which the caller has taken first in a pass of their own. Values
+// that are all equal have no R-square (their mean may differ from them by a
+// rounding error, which would make one up).
+double RSquareAbout(const TAnova1Way& ctx, double tMean, double zMean, bool allEqual) {
+    if (allEqual) return std::numeric_limits<double>::quiet_NaN();
     double stt = 0, szz = 0, stz = 0;
     for (std::int32_t i = 0; i < ctx.NData; ++i) {
         const double dt = ctx.Records[i].Transformed - tMean;
@@ -70,11 +74,13 @@ double RSquareAbout(const TAnova1Way& ctx, double tMean, double zMean) {
 double NormalPlotRSquare(const TAnova1Way& ctx) {
     const std::int32_t n = ctx.NData;
     double st = 0, sz = 0;
+    bool allEqual = true;
     for (std::int32_t i = 0; i < n; ++i) {
         st += ctx.Records[i].Transformed;
         sz += ctx.Records[i].NormalScore;
+        if (!(ctx.Records[i].Transformed == ctx.Records[0].Transformed)) allEqual = false;
     }
-    return RSquareAbout(ctx, st / n, sz / n);
+    return RSquareAbout(ctx, st / n, sz / n, allEqual);
 }
 
 double FindBestPower(TAnova1Way& ctx) {
@@ -96,13 +102,15 @@ double FindBestPower(TAnova1Way& ctx) {
         if (k == 0) SetLogOffset(ctx);
         // The candidate's values and their mean in one pass over the group.
         double st = 0;
+        bool allEqual = true;
         for (std::int32_t i = 0; i < n; ++i) {
             const double v = rec[i].Value;
             const double t = k == 0 ? std::log(v + ctx.LogOffset) : std::pow(v, 1.0 / b);
             rec[i].Transformed = t;
             st += t;
+            if (!(t == rec[0].Transformed)) allEqual = false;
         }
-        const double r = RSquareAbout(ctx, st / n, zMean);
+        const double r = RSquareAbout(ctx, st / n, zMean, allEqual);
         if (r > ctx.RSquare) { // a NaN never wins, an equal later one neither
             ctx.RSquare = r;
             chosen = b;

@@ -443,6 +443,11 @@ class Group:
             sz += r.normal_score
         tbar = st / n
         zbar = sz / n
+        # Values that are all equal have no R-square (a rounding error in
+        # their mean would make one up): never chosen.
+        first = self.records[0].transformed
+        if all(r.transformed == first for r in self.records):
+            return float("nan")
         stt = szz = stz = 0.0
         for r in self.records:
             dt = r.transformed - tbar
@@ -584,6 +589,14 @@ class Group:
         self.ss_total = q - cf
         self.ss_model = b - cf
         self.ss_error = self.ss_total - self.ss_model
+        # All values equal, or equal within every person: the true sums of
+        # squares are exactly 0, not the rounding residue of q - cf.
+        if all(r.transformed == recs[0].transformed for r in recs):
+            self.ss_total = self.ss_model = 0.0
+        if all(recs[k].transformed == recs[k - 1].transformed
+               for k in range(1, N) if recs[k].person_key == recs[k - 1].person_key):
+            self.ss_model = self.ss_total
+            self.ss_error = 0.0
         self.df_model = P - 1
         self.df_error = N - P
         self.df_total = N - 1
