@@ -56,13 +56,14 @@ TEST(Transform, BestPowerSearch) {
 }
 
 TEST(Transform, GroupsWithoutAStraightestCandidateKeepTheirValues) {
-    for (auto values : {std::vector<double>{5, 5, 5}, std::vector<double>{-1, -4, -2}}) {
+    for (auto values : {std::vector<double>{0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1},
+                        std::vector<double>{-1, -4, -2}}) {
         TAnova1Way ctx;
         FillGroup(ctx, Singles(values));
         ctx.NormalizeMethod = 0;
         Transform(ctx, Method(0));
         // Negative values: the exponents 2 and 1 still give an R-square.
-        if (values[0] == 5) {
+        if (values[0] > 0) {
             EXPECT_EQ(ctx.Power, 1);
             EXPECT_EQ(ctx.RSquare, 0);
         } else {
@@ -164,6 +165,39 @@ TEST(Anova, VarianceComponents) {
          2.5},
         {"singles", Singles({1, 2, 3, 4, 5, 9}), 40, 40, 0, 0, 8, 4, 8, 5, 0, 5, 0, 1, 1, 1},
         {"one person", {{"A", {1, 2, 6}}}, 14, 0, 14, 7, 0, 3, 7, 0, 2, 2, 1, 3, 3, 3},
+        // Equal values whose sums are inexact in binary: no variation at all.
+        {"all equal",
+         {{"A", {0.1, 0.1}}, {"B", {0.1, 0.1}}, {"C", {0.1, 0.1}}},
+         0,
+         0,
+         0,
+         0,
+         0,
+         0.1,
+         0,
+         2,
+         3,
+         5,
+         3,
+         2,
+         2,
+         2},
+        {"equal within persons",
+         {{"A", {0.1, 0.1, 0.1}}, {"B", {0.7, 0.7, 0.7}}},
+         0.54,
+         0.54,
+         0,
+         0,
+         0.18,
+         0.4,
+         0.108,
+         1,
+         4,
+         5,
+         2,
+         3,
+         3,
+         3},
         {"negative estimate",
          {{"A", {1, 9}}, {"B", {2, 8}}},
          50,
@@ -194,6 +228,11 @@ TEST(Anova, VarianceComponents) {
         EXPECT_NEAR(ctx.VW, c.VW, 1e-9);
         EXPECT_NEAR(ctx.VB, c.VB, 1e-9);
         EXPECT_NEAR(ctx.Mean, c.Mean, 1e-12);
+        // Zeros are exact: the report decides by the sign of the components.
+        for (auto [got, want] :
+             {std::pair{ctx.SSTotal, c.SSTotal}, std::pair{ctx.SSError, c.SSError},
+              std::pair{ctx.VW, c.VW}, std::pair{ctx.VB, c.VB}})
+            if (want == 0) EXPECT_EQ(got, 0.0);
         EXPECT_NEAR(ctx.Var, c.Var, 1e-9);
         EXPECT_NEAR(ctx.SD, std::sqrt(c.Var), 1e-9);
         EXPECT_EQ(ctx.DFModel, c.DFModel);
