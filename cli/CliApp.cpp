@@ -33,10 +33,12 @@ bool WriteAllTo(std::FILE* out, const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
 }
 
-int ListColumns(const THeader& header, std::FILE* out, std::FILE* err) {
+// The list is for reading on a terminal: UTF-8 unless Shift-JIS is asked for.
+int ListColumns(const THeader& header, bool cp932, std::FILE* out, std::FILE* err) {
     std::string text;
     for (std::size_t c = 0; c < header.Texts.size(); ++c) {
-        text += Cp932ToUtf8(ColumnLabel(static_cast<int>(c), header.Texts[c]));
+        const std::string label = ColumnLabel(static_cast<int>(c), header.Texts[c]);
+        text += cp932 ? label : Cp932ToUtf8(label);
         text += '\n';
     }
     if (!WriteAllTo(out, text)) return Failure(err, "列の一覧を書き出せませんでした。");
@@ -80,9 +82,11 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
     THeader header;
     if (!ReadHeader(o.Survey, header)) return Failure(err, CannotRead(o.Survey));
     if (header.Texts.empty())
-        return Failure(err, "栄養調査データ[" + o.Survey +
-                                "]には行がありません。見出し行とデータ行のあるファイルを指定してください。");
-    if (o.Action == TCliOptions::TAction::Columns) return ListColumns(header, out, err);
+        return Failure(
+            err, "栄養調査データ[" + o.Survey +
+                     "]には行がありません。見出し行とデータ行のあるファイルを指定してください。");
+    if (o.Action == TCliOptions::TAction::Columns)
+        return ListColumns(header, o.EncodingGiven && !o.Utf8, out, err);
 
     TAnalysisSettings s;
     s.FileName = o.Survey;

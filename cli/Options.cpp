@@ -40,7 +40,8 @@ const char* UsageText() {
            "data=カンマ区切りデータ\n"
            "  -o                   計算結果の出力先（省略時は標準出力）\n"
            "  --encoding           出力の文字コード（既定は cp932 = Shift-JIS）\n"
-           "  --columns            見出し行の列の一覧を表示して終了\n"
+           "  --columns            見出し行の列の一覧を表示して終了（--encoding cp932 "
+           "の指定がなければ UTF-8）\n"
            "  --help, --version    この説明、版数を表示して終了\n"
            "\n"
            "終了状態: 0 成功、1 調査データを読めない・計算できない・書き出せない、2 指定の誤り\n";
@@ -125,6 +126,7 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
                 return false;
             }
             o.Utf8 = e == 1;
+            o.EncodingGiven = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "知らないオプションです: " + arg;
             return false;

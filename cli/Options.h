@@ -21,6 +21,7 @@ struct TCliOptions {
     int Output = 0;
     std::string OutputFile;
     bool Utf8 = false;
+    bool EncodingGiven = false;
 };
 
 // Fills options from the arguments; returns false with a message (UTF-8)

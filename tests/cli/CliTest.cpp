@@ -108,6 +108,8 @@ TEST(Cli, ColumnReferencesByNumberTextOrLabel) {
 TEST(Cli, ListsColumnsAndTellsItsVersion) {
     TempFile survey(Survey);
     EXPECT_EQ(RunTool({survey.Path, "--columns"}).Out, "1.地区\n2.番号\n3.性別\n4.エネルギー\n");
+    EXPECT_EQ(RunTool({survey.Path, "--columns", "--encoding", "cp932"}).Out,
+              Utf8ToCp932("1.地区\n2.番号\n3.性別\n4.エネルギー\n"));
     const Outcome version = RunTool({"--version"});
     EXPECT_EQ(version.Status, 0);
     EXPECT_EQ(version.Out.rfind("habitual-cli ", 0), 0u);
@@ -118,9 +120,10 @@ TEST(Cli, ListsColumnsAndTellsItsVersion) {
 
 TEST(Cli, DocumentBytesInBothEncodings) {
     TempFile survey(Survey);
-    const Outcome cp932 = RunTool({survey.Path, "--id", "2", "--nutrient", "4", "--output", "summary"});
-    const Outcome utf8 = RunTool({survey.Path, "--id", "2", "--nutrient", "4", "--output", "summary",
-                              "--encoding", "utf-8"});
+    const Outcome cp932 =
+        RunTool({survey.Path, "--id", "2", "--nutrient", "4", "--output", "summary"});
+    const Outcome utf8 = RunTool({survey.Path, "--id", "2", "--nutrient", "4", "--output",
+                                  "summary", "--encoding", "utf-8"});
     ASSERT_EQ(cp932.Status, 0);
     EXPECT_EQ(Cp932ToUtf8(cp932.Out), utf8.Out);
     EXPECT_EQ(utf8.Out.substr(0, 62),
@@ -169,9 +172,10 @@ TEST(Cli, ExamplesAreUpToDate) {
                  {"summary", "sample-summary.csv"},
                  {"data", "sample-data.csv"}};
     for (const auto& form : forms) {
-        const Outcome o = RunTool({dir + "/sample-survey.csv", "--id", "1", "--id", "2", "--id", "3",
-                               "--class", "4", "--class", "5", "--nutrient", "6", "--method",
-                               "best", "--cutoffs", "1500- 2500", "--output", form.Output});
+        const Outcome o =
+            RunTool({dir + "/sample-survey.csv", "--id", "1", "--id", "2", "--id", "3", "--class",
+                     "4", "--class", "5", "--nutrient", "6", "--method", "best", "--cutoffs",
+                     "1500- 2500", "--output", form.Output});
         ASSERT_EQ(o.Status, 0) << o.Err;
         EXPECT_EQ(o.Out, TempFile::ReadFile(dir + "/" + form.File))
             << form.File << " is out of date: run examples/make_results.sh build";
