@@ -66,7 +66,7 @@ bool TMainForm::LoadSurvey(const QString& path) {
     // small to see apart, the last one at the maximum.
     const int stride = std::max(1, rows / 1000);
     for (int r = 0; r < rows; ++r) {
-        if ((r + 1) % stride == 0 || r + 1 == rows) bar->setValue(r + 1);
+        if ((r + 1) % stride == 0 || r + 1 == rows) Progress->SetPosition(r + 1);
         reader->NextRow();
         // Past the end of the file (it shrank since it was counted) every
         // column of the row is missing.

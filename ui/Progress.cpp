@@ -1,5 +1,6 @@
 #include "Progress.h"
 
+#include <QCoreApplication>
 #include <QProgressBar>
 
 #include "Fonts.h"
@@ -25,5 +26,17 @@ void TFormProgress::ShowNow() {
     }
     show();
     raise();
+    PaintOnScreen();
+}
+
+void TFormProgress::SetPosition(int position) {
+    Bar->setValue(position);
+    // A few times a second is enough for the eye.
+    if (!SincePainted.isValid() || SincePainted.elapsed() >= 40) PaintOnScreen();
+}
+
+void TFormProgress::PaintOnScreen() {
     repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    SincePainted.start();
 }

@@ -70,6 +70,7 @@ QTableView* MakeSurveyGridView(TSurveyGridModel* model, QWidget* parent) {
     rows->setMinimumSectionSize(22);
     rows->setDefaultSectionSize(22);
     rows->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    rows->setMinimumWidth(40); // the fixed column shows even before a file is loaded
     QHeaderView* columns = view->horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setDefaultSectionSize(64);

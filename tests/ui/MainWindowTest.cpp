@@ -196,6 +196,18 @@ private slots:
                                                 "RadioGroupHendo0", "EditVW", "EditVWBRatio"}));
         // Tabbing through the variance edits chose their options in turn.
         QCOMPARE(w.Group("RadioGroupHendo")->ItemIndex(), 2);
+
+        // The arrow keys move the selection within a group, and the group's
+        // stop moves with it.
+        TRadioGroup* outType = w.Group("RadioGroupOutType");
+        outType->Item(0)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(outType->Item(0), Qt::Key_Down);
+        QCOMPARE(outType->ItemIndex(), 1);
+        QCOMPARE(QApplication::focusWidget(), outType->Item(1));
+        QTest::keyClick(outType->Item(1), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("ButtonRun"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), outType->Item(1));
     }
 
     void normalizeMethodSwitchesTheVarianceOptions_data() {
