@@ -1,8 +1,19 @@
 #include "Application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include "ErrorReport.h"
 
-THabitualApplication::THabitualApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+THabitualApplication::THabitualApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The toolkit's own texts (file and print dialogs, context menus) in
+    // Japanese like the rest of the program, whatever the desktop's language.
+    auto* translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
+}
 
 bool THabitualApplication::notify(QObject* receiver, QEvent* event) {
     // The handlers guard themselves; this catches what escapes anything else.
