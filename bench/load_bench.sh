@@ -8,9 +8,10 @@
 #
 # BUILD_DIR defaults to build-ui/ (a Release build with the desktop program).
 # The last run then also runs the comma-separated data output into the
-# results view and times it. The survey (1,000,000 data rows, about 75 MB) is made by habitual-gen-survey
-# into $HABITUAL_BENCH_DATA (default ~/.cache/habitual-bench), the same file
-# that bench/run_bench.sh uses. Goal: under 2 s and under 400 MB peak memory.
+# results view and times it. The survey (1,000,000 data rows, about 75 MB) is
+# made by habitual-gen-survey into $HABITUAL_BENCH_DATA (default
+# ~/.cache/habitual-bench), the same file that bench/run_bench.sh uses.
+# Goal for loading: under 2 s and under 400 MB peak memory.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
