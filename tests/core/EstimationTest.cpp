@@ -231,8 +231,11 @@ TEST(Anova, VarianceComponents) {
         // Zeros are exact: the report decides by the sign of the components.
         for (auto [got, want] :
              {std::pair{ctx.SSTotal, c.SSTotal}, std::pair{ctx.SSError, c.SSError},
-              std::pair{ctx.VW, c.VW}, std::pair{ctx.VB, c.VB}})
-            if (want == 0) EXPECT_EQ(got, 0.0);
+              std::pair{ctx.VW, c.VW}, std::pair{ctx.VB, c.VB}}) {
+            if (want == 0) {
+                EXPECT_EQ(got, 0.0);
+            }
+        }
         EXPECT_NEAR(ctx.Var, c.Var, 1e-9);
         EXPECT_NEAR(ctx.SD, std::sqrt(c.Var), 1e-9);
         EXPECT_EQ(ctx.DFModel, c.DFModel);
