@@ -1,0 +1,166 @@
+// Saving the results with -o when the disk fails: the tool exits with 1 and a
+// message, and a file that was there before keeps its bytes.
+#include <cstdio>
+#include <dirent.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "CliRunner.h"
+
+using namespace habitual::test;
+
+namespace {
+
+// Enough persons that the data output (one line per person) takes several
+// pages of a file.
+std::string LargeSurvey() {
+    std::string rows = "id,v\r\n";
+    for (int p = 0; p < 3000; ++p)
+        for (int day = 0; day < 2; ++day)
+            rows +=
+                std::to_string(p) + "," + std::to_string(1000 + (p * 37) % 900 + day * 50) + "\r\n";
+    return rows;
+}
+
+std::vector<std::string> DataTo(const std::string& survey, const std::string& target) {
+    return {survey, "--id", "1", "--nutrient", "2", "--output", "data", "-o", target};
+}
+
+const std::string SaveFailed = "に保存できませんでした";
+const std::string OldResults = "results of an earlier run\r\n";
+
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (const dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+class TempFolder {
+public:
+    TempFolder() {
+        char name[] = "/tmp/habitual-save-XXXXXX";
+        Path = mkdtemp(name) ? name : "";
+    }
+    ~TempFolder() {
+        for (const std::string& e : Entries(Path)) std::remove((Path + "/" + e).c_str());
+        rmdir(Path.c_str());
+    }
+    std::string Path;
+};
+
+// Runs script with sh in a private mount namespace, so that its mounts
+// vanish with it; the script gets the arguments as $1, $2, ...
+Outcome InMountNamespace(const std::string& script, const std::vector<std::string>& args) {
+    std::string command = std::string(geteuid() == 0 ? "unshare -m" : "unshare -Urm") + " sh -c " +
+                          Quoted(script) + " sh";
+    for (const std::string& a : args) command += " " + Quoted(a);
+    return RunShell(command);
+}
+
+bool CanMountPrivately() {
+    return InMountNamespace("mount -t tmpfs habitual-probe \"$1\"", {"/mnt"}).Status == 0;
+}
+
+} // namespace
+
+TEST(SaveFault, TargetsThatCannotBeWritten) {
+    TempFile survey(LargeSurvey());
+    TempFolder folder;
+    TempFile inFolder("x", ".txt");
+    std::rename(inFolder.Path.c_str(), (folder.Path + "/kept.txt").c_str());
+    struct Case {
+        const char* Name;
+        std::string Target;
+    } cases[] = {
+        {"a full device", "/dev/full"},
+        {"a folder", folder.Path},
+        {"a folder that does not exist", folder.Path + "/missing/results.txt"},
+        {"a file system that takes no new files", "/proc/habitual-results.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const Outcome o = RunTool(DataTo(survey.Path, c.Target));
+        EXPECT_EQ(o.Status, 1);
+        EXPECT_NE(o.Err.find("計算結果をファイル[" + c.Target + "]" + SaveFailed),
+                  std::string::npos)
+            << o.Err;
+        EXPECT_TRUE(o.Out.empty());
+    }
+    EXPECT_EQ(Entries(folder.Path), std::vector<std::string>{"kept.txt"});
+}
+
+TEST(SaveFault, StandardOutputOnAFullDevice) {
+    TempFile survey(LargeSurvey());
+    std::FILE* full = std::fopen("/dev/full", "w");
+    ASSERT_NE(full, nullptr);
+    std::FILE* err = std::tmpfile();
+    const int status = habitual::RunCli({survey.Path, "--id", "1", "--nutrient", "2"}, full, err);
+    const std::string message = ReadStream(err);
+    std::fclose(full);
+    std::fclose(err);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(message.find("計算結果を標準出力に書き出せませんでした"), std::string::npos)
+        << message;
+}
+
+// The results are written completely, then the rename over the old file
+// fails (an immutable file refuses it even to root): the old file stays.
+TEST(SaveFault, RenameRefusedAfterTheResultsWereWritten) {
+    TempFile survey(LargeSurvey());
+    TempFolder folder;
+    const std::string target = folder.Path + "/results.txt";
+    {
+        std::ofstream out(target, std::ios::binary);
+        out << OldResults;
+    }
+    if (RunShell("chattr +i " + Quoted(target)).Status != 0)
+        GTEST_SKIP() << "the file system or the user cannot make a file immutable";
+    const Outcome o = RunTool(DataTo(survey.Path, target));
+    RunShell("chattr -i " + Quoted(target));
+    EXPECT_EQ(o.Status, 1);
+    EXPECT_NE(o.Err.find(SaveFailed), std::string::npos) << o.Err;
+    EXPECT_EQ(TempFile::ReadFile(target), OldResults);
+    EXPECT_EQ(Entries(folder.Path), std::vector<std::string>{"results.txt"})
+        << "temporary file left";
+}
+
+// A disk that fills up while the results are written, and a folder on a
+// read-only file system: each in a private mount namespace, where the tool
+// is run as a program and the file is compared before the mount vanishes.
+TEST(SaveFault, FullDiskAndReadOnlyFolder) {
+    if (!CanMountPrivately()) GTEST_SKIP() << "no private mount namespace can be made here";
+    TempFile survey(LargeSurvey());
+    TempFile old(OldResults, ".txt");
+    TempFolder folder;
+    // $1 folder, $2 old file, $3 tool, $4 survey; prints the tool's status,
+    // the folder's entries and whether the old file is unchanged.
+    const std::string check =
+        "cp \"$2\" \"$1/results.txt\" && MOUNT_RO"
+        "\"$3\" \"$4\" --id 1 --nutrient 2 --output data -o \"$1/results.txt\"; "
+        "echo \"status $?\"; ls -A \"$1\"; cmp -s \"$2\" \"$1/results.txt\" && echo unchanged";
+    struct Case {
+        const char* Name;
+        std::string Script;
+    } cases[] = {
+        {"disk full", "mount -t tmpfs -o size=8k habitual-full \"$1\" && " + check},
+        {"read-only folder", "mount -t tmpfs habitual-ro \"$1\" && " + check},
+    };
+    cases[0].Script.replace(cases[0].Script.find("MOUNT_RO"), 8, "");
+    cases[1].Script.replace(cases[1].Script.find("MOUNT_RO"), 8, "mount -o remount,ro \"$1\" && ");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const Outcome o =
+            InMountNamespace(c.Script, {folder.Path, old.Path, HABITUAL_CLI, survey.Path});
+        EXPECT_EQ(o.Out, "status 1\nresults.txt\nunchanged\n") << o.Err;
+        EXPECT_NE(o.Err.find(SaveFailed), std::string::npos) << o.Err;
+    }
+}
