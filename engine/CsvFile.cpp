@@ -151,8 +151,10 @@ template <bool Copy> char* ScanField(char* p, char*& out, bool& hasText) {
     while (*p == ' ') ++p;
     char* o = out;
     auto put = [&](char c) {
-        if constexpr (Copy) *o++ = c;
-        if (c != ' ') hasText = true;
+        if constexpr (Copy)
+            *o++ = c;
+        else if (c != ' ')
+            hasText = true;
     };
     if (*p == '"') {
         ++p;

@@ -1,6 +1,7 @@
 #include "Decimal.h"
 
 #include <clocale>
+#include <cstdint>
 #include <cstdlib>
 #include <locale.h>
 #include <string>
@@ -18,6 +19,38 @@ bool IsSpace(char c) {
 locale_t CLocale() {
     static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     return c;
+}
+
+// Survey values are mostly short decimals such as "1803.4". When the digits
+// form an integer m below 2^53 and the decimal exponent k is at most 22 in
+// size, m and 10^k are exact doubles and one correctly rounded multiplication
+// or division gives exactly what strtod gives. False for anything else.
+bool FastDecimal(std::string_view number, double& value) {
+    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < number.size() && (number[i] == '+' || number[i] == '-')) negative = number[i++] == '-';
+    std::uint64_t m = 0;
+    int exponent = 0;
+    bool point = false;
+    for (; i < number.size(); ++i) {
+        const char c = number[i];
+        if (c == '.') {
+            point = true;
+            continue;
+        }
+        if (!IsDigit(c)) break;
+        if (m > (std::uint64_t{1} << 53) / 10) return false;
+        m = m * 10 + static_cast<unsigned>(c - '0');
+        if (point) --exponent;
+    }
+    if (i < number.size()) return false; // an exponent part: leave it to strtod
+    if (m > (std::uint64_t{1} << 53) || exponent < -22) return false;
+    const double x = static_cast<double>(m) / powers[-exponent];
+    value = negative ? -x : x;
+    return true;
 }
 
 } // namespace
@@ -42,6 +75,7 @@ double ParseDecimal(std::string_view text) {
             i = j;
         }
     }
+    if (double fast; FastDecimal(text.substr(start, i - start), fast)) return fast;
     // The prefix is a plain decimal number, so strtod in the C locale reads
     // exactly it, with its rounding, overflow to infinity and underflow rules.
     char small[64];

@@ -1,5 +1,7 @@
 #include <clocale>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <limits>
 #include <locale.h>
@@ -64,6 +66,23 @@ TEST(Decimal, ReadsTheLongestDecimalPrefix) {
         {"20-", 20},       {"-", 0},   {"00012", 12}, {"\xef\xbc\x91", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(ParseDecimal(c.Text), c.Expected) << c.Text;
+}
+
+TEST(Decimal, AgreesWithStrtodOnManyDecimals) {
+    std::uint64_t state = 12345;
+    auto next = [&state](int bound) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        return static_cast<int>((state >> 33) % static_cast<std::uint64_t>(bound));
+    };
+    for (int n = 0; n < 200000; ++n) {
+        std::string text = next(4) == 0 ? "-" : "";
+        const int digits = 1 + next(20), point = next(digits + 2);
+        for (int d = 0; d < digits; ++d) {
+            if (d == point) text += '.';
+            text += static_cast<char>('0' + next(10));
+        }
+        EXPECT_EQ(ParseDecimal(text), std::strtod(text.c_str(), nullptr)) << text;
+    }
 }
 
 TEST(Decimal, OverflowAndUnderflowFollowTheStandardConversion) {
