@@ -39,8 +39,11 @@ std::FILE* TCsvFile::Open(const char* path, const char* mode) {
     // the data) are applied here, the same on every platform.
     std::FILE* f = std::fopen(path, "rb");
     if (!f) return nullptr;
+    // Only a regular file can be read twice, once to count and once to take
+    // the rows; a pipe or a device would give a run over nothing, or none
+    // that ends.
     struct stat st;
-    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
         std::fclose(f);
         return nullptr;
     }
@@ -57,9 +60,10 @@ void TCsvFile::Close() {
 
 void TCsvFile::Rewind() {
     if (!File) return;
-    std::rewind(File);
     BufferPos = BufferEnd = 0;
     DataEnded = ReadError = false;
+    std::clearerr(File);
+    if (std::fseek(File, 0, SEEK_SET) != 0) ReadError = DataEnded = true;
 }
 
 bool TCsvFile::Refill() {

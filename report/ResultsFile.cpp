@@ -46,7 +46,7 @@ bool ReadResultsFile(const std::string& path, std::vector<std::string>& lines) {
                                                          &std::fclose);
     if (!file) return false;
     struct stat st;
-    if (fstat(fileno(file.get()), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::string bytes;
     char buffer[1 << 16];
     std::size_t n;

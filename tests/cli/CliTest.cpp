@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "CliApp.h"
@@ -74,6 +75,7 @@ TEST(Cli, ExitStatusAndMessages) {
          "4つまで"},
         {{"/nonexistent/survey.csv", "--nutrient", "4"}, 1, "読み込めませんでした"},
         {{"/tmp", "--nutrient", "1"}, 1, "読み込めませんでした"},
+        {{"/dev/zero", "--nutrient", "1"}, 1, "読み込めませんでした"},
         {{empty.Path, "--nutrient", "1"}, 1, "行がありません"},
         {{longKey.Path, "--id", "1", "--nutrient", "2"}, 1, "データ 1 行目の個人識別ID"},
         {{s, "--nutrient", "4", "--within-variance", "1"}, 0, "--method power のときだけ有効"},
@@ -153,6 +155,27 @@ TEST(Cli, OutputFileIsReplacedOnlyWhenFullyWritten) {
         EXPECT_EQ(o.Status, 1) << bad;
         EXPECT_NE(o.Err.find("保存できませんでした"), std::string::npos) << bad;
     }
+    // A name near the length limit leaves no room for a longer temporary name.
+    const std::string longName = "/tmp/" + std::string(250, 'r') + ".txt";
+    args = run;
+    args.insert(args.end(), {"-o", longName});
+    EXPECT_EQ(RunTool(args).Status, 0);
+    EXPECT_EQ(TempFile::ReadFile(longName), RunTool(run).Out);
+    std::remove(longName.c_str());
+
+    // Saving through a symbolic link updates the file it points at.
+    const std::string link = target.Path + ".link";
+    ASSERT_EQ(symlink(target.Path.c_str(), link.c_str()), 0);
+    target.Write("old");
+    args = run;
+    args.insert(args.end(), {"-o", link});
+    EXPECT_EQ(RunTool(args).Status, 0);
+    struct stat linkStat;
+    ASSERT_EQ(lstat(link.c_str(), &linkStat), 0);
+    EXPECT_TRUE(S_ISLNK(linkStat.st_mode));
+    EXPECT_EQ(target.Read(), RunTool(run).Out);
+    std::remove(link.c_str());
+
     // A device is written in place, never replaced by a file.
     args = run;
     args.insert(args.end(), {"-o", "/dev/null"});
