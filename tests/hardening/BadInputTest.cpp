@@ -311,3 +311,30 @@ TEST(BadInput, SurveyRemovedBetweenLoadingAndRunning) {
     EXPECT_TRUE(lines.Lines.empty());
     EXPECT_NE(RunErrorMessage(status, s.FileName).find("を開けませんでした"), std::string::npos);
 }
+
+// The survey is read more than once (header, count, rows), which a pipe or an
+// endless device cannot give: the tool refuses them instead of analysing
+// whatever part it saw, or reading forever.
+TEST(BadInput, SurveysThatCannotBeReadTwice) {
+    std::string rows = Header;
+    for (int p = 0; p < 4000; ++p)
+        rows += std::to_string(p) + ",a," + std::to_string(p % 97) + "\r\n";
+    TempFile survey(rows); // larger than one read buffer
+    const std::string tool = Quoted(HABITUAL_CLI) + " ";
+    const std::string args = " --id 1 --class 2 --nutrient 3";
+    struct Case {
+        const char* Name;
+        std::string Command, Path;
+    } cases[] = {
+        {"standard input from a pipe", "cat " + survey.Path + " | " + tool + "/dev/stdin" + args,
+         "/dev/stdin"},
+        {"an endless device", "timeout 60 " + tool + "/dev/zero" + args, "/dev/zero"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const Outcome o = RunShell(c.Command);
+        EXPECT_EQ(o.Status, 1);
+        EXPECT_NE(o.Err.find("栄養調査データ[" + c.Path + "]"), std::string::npos) << o.Err;
+        EXPECT_TRUE(o.Out.empty()) << Cp932ToUtf8(o.Out);
+    }
+}
