@@ -46,8 +46,11 @@ TEST(BadInput, RejectedWithAMessage) {
     const std::string longId(253, 'k'); // with three separators one byte over 255
     const std::string longClass(254, 'c');
     std::string wideHeader;
-    for (int c = 1; c <= 1500; ++c)
-        wideHeader += "c" + std::to_string(c) + (c < 1500 ? "," : "\r\n");
+    for (int c = 1; c <= 1500; ++c) {
+        wideHeader += 'c';
+        wideHeader += std::to_string(c);
+        wideHeader += c < 1500 ? "," : "\r\n";
+    }
     struct Case {
         const char* Name;
         std::string Survey;

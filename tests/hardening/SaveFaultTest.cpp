@@ -60,9 +60,14 @@ public:
 // Runs script with sh in a private mount namespace, so that its mounts
 // vanish with it; the script gets the arguments as $1, $2, ...
 Outcome InMountNamespace(const std::string& script, const std::vector<std::string>& args) {
-    std::string command = std::string(geteuid() == 0 ? "unshare -m" : "unshare -Urm") + " sh -c " +
-                          Quoted(script) + " sh";
-    for (const std::string& a : args) command += " " + Quoted(a);
+    std::string command = geteuid() == 0 ? "unshare -m" : "unshare -Urm";
+    command += " sh -c ";
+    command += Quoted(script);
+    command += " sh";
+    for (const std::string& a : args) {
+        command += ' ';
+        command += Quoted(a);
+    }
     return RunShell(command);
 }
 
