@@ -62,9 +62,7 @@ bool Resolve(const THeader& header, const std::vector<std::string>& refs, std::i
     return true;
 }
 
-} // namespace
-
-int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     TCliOptions o;
     std::string error;
     if (!ParseOptions(args, o, error)) return UsageError(err, error);
@@ -125,6 +123,26 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
                                 "書き込みの権限を確かめてください。元のファイルはそのままです。");
     }
     return ExitOk;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    // Memory can run out anywhere, not only in the run itself; the message
+    // is written without obtaining any more.
+    try {
+        return Run(args, out, err);
+    } catch (const std::bad_alloc&) {
+        std::fputs(
+            "habitual-cli: メモリが足りないため計算できませんでした。ほかのプログラムを閉じるか、"
+            "データを分けてから実行してください。\n",
+            err);
+    } catch (const std::exception& e) {
+        std::fputs("habitual-cli: 計算できませんでした: ", err);
+        std::fputs(e.what(), err);
+        std::fputs("\n", err);
+    }
+    return ExitFailed;
 }
 
 } // namespace habitual

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <vector>
 
 #include <unicode/ucnv.h>
@@ -35,7 +36,7 @@ UConverter* Cp932() {
     thread_local ConverterPtr conv = [] {
         UErrorCode err = U_ZERO_ERROR;
         ConverterPtr c(ucnv_open("cp932", &err));
-        if (U_FAILURE(err) || !c) throw std::runtime_error("ICU converter cp932 is missing");
+        if (U_FAILURE(err) || !c) throw std::runtime_error("文字コード変換（cp932）を用意できませんでした。");
         ucnv_setSubstChars(c.get(), "?", 1, &err);
         return c;
     }();
