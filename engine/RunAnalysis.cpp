@@ -123,11 +123,21 @@ void ReserveKeys(TCsvFile& reader, std::int32_t n, TKeyArena& keys) {
     }
 }
 
+// The number of leading fields a data row must be split into to reach every
+// chosen column; the fields after them are never looked at.
+int FieldsNeeded(const TAnalysisSettings& s) {
+    std::int32_t last = s.NutrientColumn;
+    for (std::int32_t c : s.IdColumns) last = std::max(last, c);
+    for (std::int32_t c : s.ClassColumns) last = std::max(last, c);
+    return std::clamp(last + 1, 1, TCsvFile::MaxRowFields);
+}
+
 TRunStatus ReadRecords(TCsvFile& reader, const TAnalysisSettings& settings, TRunData& run) {
     TAnova1Way& ctx = run.Ctx;
     std::string personKey, classKey;
+    const int fieldsNeeded = FieldsNeeded(settings);
     for (std::int32_t i = 0; i < ctx.NAll; ++i) {
-        reader.NextRow();
+        reader.NFields = reader.ReadRow(reader.Fields, fieldsNeeded);
         TIntakeRecord& rec = ctx.AllRecords[i];
         rec.RowNo = i + 1;
         if (!JoinKey(reader, settings.IdColumns, personKey))

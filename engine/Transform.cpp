@@ -105,7 +105,10 @@ double FindBestPower(TAnova1Way& ctx) {
         bool allEqual = true;
         for (std::int32_t i = 0; i < n; ++i) {
             const double v = rec[i].Value;
-            const double t = k == 0 ? std::log(v + ctx.LogOffset) : std::pow(v, 1.0 / b);
+            // x^1 is x itself, exactly as the power function gives it.
+            const double t = k == 0   ? std::log(v + ctx.LogOffset)
+                             : k == 2 ? v
+                                      : std::pow(v, 1.0 / b);
             rec[i].Transformed = t;
             st += t;
             if (!(t == rec[0].Transformed)) allEqual = false;
