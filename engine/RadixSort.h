@@ -30,25 +30,31 @@ void SortByKey(Record* first, std::int32_t n, Record* scratch, KeyOf keyOf) {
         return;
     }
     constexpr int DigitBits = 11;
-    constexpr int Buckets = 1 << DigitBits;
+    constexpr int Digits = (64 + DigitBits - 1) / DigitBits;
+    constexpr std::uint64_t Mask = (1u << DigitBits) - 1;
+    // Every digit's counts in one pass over the keys.
+    static thread_local std::uint32_t count[Digits][Mask + 1];
+    std::memset(count, 0, sizeof count);
+    for (std::int32_t i = 0; i < n; ++i) {
+        const std::uint64_t bits = SortableBits(keyOf(first[i]));
+        for (int d = 0; d < Digits; ++d) ++count[d][(bits >> (d * DigitBits)) & Mask];
+    }
     Record* from = first;
     Record* to = scratch;
-    for (int shift = 0; shift < 64; shift += DigitBits) {
-        std::uint32_t count[Buckets] = {};
-        for (std::int32_t i = 0; i < n; ++i)
-            ++count[(SortableBits(keyOf(from[i])) >> shift) & (Buckets - 1)];
+    for (int d = 0; d < Digits; ++d) {
+        std::uint32_t* c = count[d];
         // A digit that every key shares moves nothing.
-        if (std::any_of(count, count + Buckets,
-                        [n](std::uint32_t c) { return c == std::uint32_t(n); }))
+        if (std::any_of(c, c + Mask + 1, [n](std::uint32_t k) { return k == std::uint32_t(n); }))
             continue;
         std::uint32_t start = 0;
-        for (std::uint32_t& c : count) {
-            const std::uint32_t here = c;
-            c = start;
+        for (std::uint64_t b = 0; b <= Mask; ++b) {
+            const std::uint32_t here = c[b];
+            c[b] = start;
             start += here;
         }
+        const int shift = d * DigitBits;
         for (std::int32_t i = 0; i < n; ++i)
-            to[count[(SortableBits(keyOf(from[i])) >> shift) & (Buckets - 1)]++] = from[i];
+            to[c[(SortableBits(keyOf(from[i])) >> shift) & Mask]++] = from[i];
         std::swap(from, to);
     }
     if (from != first) std::copy(from, from + n, first);
