@@ -83,38 +83,48 @@ bool TCsvFile::ReadLine(char* buffer, int size) {
     int stored = 0;
     bool any = false;
     const int limit = size - 1;
-    while (stored < limit) {
+    bool lineEnded = false;
+    while (stored < limit && !lineEnded) {
         if (BufferPos >= BufferEnd && !Refill()) break;
         const unsigned char* p = Buffer + BufferPos;
-        const int avail = BufferEnd - BufferPos;
-        const int room = limit - stored;
-        const int take = avail < room ? avail : room;
-        // The plain bytes before the next line feed, CR or 0x1A go in one copy.
-        int k = take;
-        if (const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(k)))
-            k = static_cast<int>(static_cast<const unsigned char*>(lf) - p);
-        if (const void* cr = std::memchr(p, '\r', static_cast<std::size_t>(k)))
-            k = static_cast<int>(static_cast<const unsigned char*>(cr) - p);
-        if (const void* eof = std::memchr(p, 0x1A, static_cast<std::size_t>(k)))
-            k = static_cast<int>(static_cast<const unsigned char*>(eof) - p);
-        if (k > 0) {
-            std::memcpy(buffer + stored, p, static_cast<std::size_t>(k));
-            stored += k;
-            BufferPos += k;
-            any = true;
-            continue;
+        // The bytes up to and including the next line feed, or up to a 0x1A,
+        // which ends the data as if the file ended there.
+        int segment = BufferEnd - BufferPos;
+        if (const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(segment))) {
+            segment = static_cast<int>(static_cast<const unsigned char*>(lf) - p) + 1;
+            lineEnded = true;
         }
-        const unsigned char c = p[0];
-        ++BufferPos;
-        if (c == '\r') continue; // dropped wherever it stands
-        if (c == 0x1A) {         // ends the data as if the file ended here
+        bool endMark = false;
+        if (const void* eof = std::memchr(p, 0x1A, static_cast<std::size_t>(segment))) {
+            segment = static_cast<int>(static_cast<const unsigned char*>(eof) - p);
+            lineEnded = false;
+            endMark = true;
+        }
+        // Copy them without their CR bytes, while there is room.
+        int used = 0;
+        while (used < segment && stored < limit) {
+            const unsigned char* q = p + used;
+            const auto rest = static_cast<std::size_t>(segment - used);
+            const void* cr = std::memchr(q, '\r', rest);
+            int chunk = cr ? static_cast<int>(static_cast<const unsigned char*>(cr) - q)
+                           : static_cast<int>(rest);
+            chunk = std::min(chunk, limit - stored);
+            std::memcpy(buffer + stored, q, static_cast<std::size_t>(chunk));
+            stored += chunk;
+            used += chunk;
+            if (chunk > 0) any = true;
+            if (used < segment && p[used] == '\r') ++used; // dropped wherever it stands
+        }
+        BufferPos += used;
+        if (used < segment) {
+            lineEnded = false; // full: the rest is the next piece
+            break;
+        }
+        if (endMark) {
             DataEnded = true;
             BufferPos = BufferEnd;
             break;
         }
-        buffer[stored++] = '\n';
-        any = true;
-        break;
     }
     buffer[stored] = '\0';
     if (!any) return false;
