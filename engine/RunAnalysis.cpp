@@ -129,7 +129,8 @@ int FieldsNeeded(const TAnalysisSettings& s) {
     std::int32_t last = s.NutrientColumn;
     for (std::int32_t c : s.IdColumns) last = std::max(last, c);
     for (std::int32_t c : s.ClassColumns) last = std::max(last, c);
-    return std::clamp(last + 1, 1, TCsvFile::MaxRowFields);
+    // Compared before adding, so that no position overflows the count.
+    return last >= TCsvFile::MaxRowFields ? TCsvFile::MaxRowFields : std::max(last + 1, 1);
 }
 
 TRunStatus ReadRecords(TCsvFile& reader, const TAnalysisSettings& settings, TRunData& run) {

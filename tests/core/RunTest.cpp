@@ -154,6 +154,13 @@ TEST_F(Driver, RejectsRunsItCannotDoFaithfully) {
     EXPECT_TRUE(Run("a,b\n" + std::string(252, 'k') + ",1\n", Columns("", {0}, {}, 1)).Ok());
 }
 
+TEST_F(Driver, ColumnPositionsFarBeyondTheRowReadAsEmpty) {
+    TAnalysisSettings s = Columns("", {0, 2147483647}, {-2147483647 - 1}, 2147483647);
+    ASSERT_TRUE(Run("a,b\n1,2\n1,3\n", s).Ok());
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0].Values, (std::vector<double>{0, 0}));
+}
+
 TEST_F(Driver, MissingFileOrFolder) {
     TMemoryResultLines lines;
     for (const char* path : {"/nonexistent/survey.csv", "/tmp"}) {
