@@ -5,38 +5,16 @@
 #include <unistd.h>
 #include <vector>
 
-#include "CliApp.h"
+#include "CliRunner.h"
 #include "Encoding.h"
 #include "TempFile.h"
 
 using namespace habitual;
+using habitual::test::Outcome;
+using habitual::test::RunTool;
 using habitual::test::TempFile;
 
 namespace {
-
-struct Outcome {
-    int Status;
-    std::string Out, Err;
-};
-
-std::string ReadAll(std::FILE* f) {
-    std::string text;
-    std::rewind(f);
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    return text;
-}
-
-Outcome RunTool(const std::vector<std::string>& args) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    const int status = RunCli(args, out, err);
-    Outcome o{status, ReadAll(out), ReadAll(err)};
-    std::fclose(out);
-    std::fclose(err);
-    return o;
-}
 
 const std::string Survey = Utf8ToCp932("地区,番号,性別,エネルギー\r\n"
                                        "1,1,1,1800\r\n1,2,1,2100\r\n1,3,2,1500\r\n"
