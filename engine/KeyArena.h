@@ -48,13 +48,7 @@ public:
         if (c != 0) return c;
         return la < lb ? -1 : (la > lb ? 1 : 0);
     }
-    bool Equal(TKey a, TKey b) const {
-        return a.Length() == b.Length() &&
-               std::memcmp(Bytes.data() + a.Offset(), Bytes.data() + b.Offset(), a.Length()) == 0;
-    }
-    void Clear() { Bytes.clear(); }
     void Reserve(std::size_t n) { Bytes.reserve(n); }
-    std::size_t Size() const { return Bytes.size(); }
 
 private:
     std::vector<char> Bytes;
