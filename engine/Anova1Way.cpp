@@ -16,6 +16,8 @@ template <class Record>
 Record* MakeArray(std::size_t n) {
     static_assert(std::is_trivial_v<Record>);
     constexpr std::size_t Huge = std::size_t{2} << 20;
+    // Small surveys keep small arrays.
+    if (n * sizeof(Record) < Huge) return static_cast<Record*>(std::malloc(n * sizeof(Record)));
     const std::size_t bytes = (n * sizeof(Record) + Huge - 1) / Huge * Huge;
     void* memory = nullptr;
     if (posix_memalign(&memory, Huge, bytes) != 0) return nullptr;
