@@ -75,22 +75,22 @@ QMessageBox* MakeConfirmBox(QWidget* parent, const QString& text) {
     return box;
 }
 
-QMessageBox* MakeErrorBox(QWidget* parent, const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("エラー"), text,
-                                QMessageBox::NoButton, parent);
+// A box with a single "OK" button, which Enter and Escape both answer.
+static QMessageBox* MakeOkBox(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                              const QString& text) {
+    auto* box = new QMessageBox(icon, title, text, QMessageBox::NoButton, parent);
     QPushButton* ok = box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box->setDefaultButton(ok);
     box->setEscapeButton(ok);
     return box;
 }
 
+QMessageBox* MakeErrorBox(QWidget* parent, const QString& text) {
+    return MakeOkBox(parent, QMessageBox::Critical, QStringLiteral("エラー"), text);
+}
+
 QMessageBox* MakeInformationBox(QWidget* parent, const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("情報"), text,
-                                QMessageBox::NoButton, parent);
-    QPushButton* ok = box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box->setDefaultButton(ok);
-    box->setEscapeButton(ok);
-    return box;
+    return MakeOkBox(parent, QMessageBox::Information, QStringLiteral("情報"), text);
 }
 
 void ShowErrorMessage(QWidget* parent, const QString& text) {
