@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "Main.h"
-#include "RadioGroup.h"
-#include "ResultsView.h"
-#include "SurveyGrid.h"
+#include "ui/Main.h"
+#include "ui/RadioGroup.h"
+#include "ui/ResultsView.h"
+#include "ui/SurveyGrid.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #
 #   bench/load_bench.sh [--runs N] [BUILD_DIR]
 #
-# BUILD_DIR defaults to build-ui/ (a Release build with the desktop program).
+# BUILD_DIR defaults to build/release/ (the release preset).
 # The last run then also runs the comma-separated data output into the
 # results view and times it. The survey (1,000,000 data rows, about 75 MB) is
 # made by habitual-gen-survey into $HABITUAL_BENCH_DATA (default
@@ -25,13 +25,17 @@ while [ $# -gt 0 ]; do
     esac
     shift
 done
-build=${build:-$repo/build-ui}
+build=${build:-$repo/build/release}
 data=${HABITUAL_BENCH_DATA:-${XDG_CACHE_HOME:-$HOME/.cache}/habitual-bench}
 timer=/usr/bin/time
 [ -x "$timer" ] || { echo "load_bench.sh: $timer missing (Debian package time)" >&2; exit 1; }
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    if [ "$build" = "$repo/build/release" ]; then
+        (cd "$repo" && cmake --preset release >/dev/null)
+    else
+        cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    fi
 fi
 type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ "$type" = Release ] || echo "warning: $build is a '$type' build, not Release" >&2

@@ -4,10 +4,9 @@
 # `wc -l` needs to read the same file (the floor for anything that reads it).
 #
 # usage: bench/run_bench.sh [--large] [--runs N] [--method M] [BUILD_DIR]
-#   BUILD_DIR  build directory (default: build/ in the repository); configured
-#              as a Release build without the desktop program and tests when
-#              it has not been configured yet; the two targets are brought up
-#              to date in any case
+#   BUILD_DIR  build directory (default: build/release/, the release preset,
+#              configured when it has not been yet); the two targets are
+#              brought up to date in any case
 #   --large    10,000,000 rows (5,000,000 persons) instead of 1,000,000
 #   --runs N   timed runs of habitual-cli (default 3)
 #   --method M transformation passed to habitual-cli (default best)
@@ -31,15 +30,18 @@ while [ $# -gt 0 ]; do
     esac
     shift
 done
-build=${build:-$repo/build}
+build=${build:-$repo/build/release}
 data=${HABITUAL_BENCH_DATA:-${XDG_CACHE_HOME:-$HOME/.cache}/habitual-bench}
 timer=/usr/bin/time
 [ -x "$timer" ] || { echo "run_bench.sh: $timer missing (Debian package time)" >&2; exit 1; }
 
 # --- build -------------------------------------------------------------------
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-        -DHABITUAL_BUILD_UI=OFF -DHABITUAL_BUILD_TESTS=OFF >/dev/null
+    if [ "$build" = "$repo/build/release" ]; then
+        (cd "$repo" && cmake --preset release >/dev/null)
+    else
+        cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    fi
 fi
 type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 [ "$type" = Release ] || echo "warning: $build is a '$type' build, not Release" >&2

@@ -1,12 +1,12 @@
-#include "CliApp.h"
+#include "cli/CliApp.h"
 
-#include "ColumnLabel.h"
-#include "Columns.h"
-#include "Encoding.h"
-#include "Options.h"
-#include "OutputFile.h"
-#include "Report.h"
-#include "ResultsFile.h"
+#include "cli/Columns.h"
+#include "cli/Options.h"
+#include "cli/OutputFile.h"
+#include "engine/ColumnLabel.h"
+#include "engine/Encoding.h"
+#include "report/Report.h"
+#include "report/ResultsFile.h"
 
 namespace habitual {
 namespace {

@@ -1,10 +1,10 @@
-#include "Columns.h"
+#include "cli/Columns.h"
 
 #include <memory>
 
-#include "ColumnLabel.h"
-#include "CsvFile.h"
-#include "Encoding.h"
+#include "engine/ColumnLabel.h"
+#include "engine/CsvFile.h"
+#include "engine/Encoding.h"
 
 namespace habitual {
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Estimation.h"
+#include "engine/Estimation.h"
 
 namespace habitual {
 namespace {

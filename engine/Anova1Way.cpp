@@ -1,4 +1,4 @@
-#include "Anova1Way.h"
+#include "engine/Anova1Way.h"
 
 #include <cstdlib>
 #include <sys/mman.h>
@@ -12,8 +12,7 @@ namespace {
 // The records are trivial types: memory of the right size and alignment
 // holds them without construction, and their entries are written before
 // they are read.
-template <class Record>
-Record* MakeArray(std::size_t n) {
+template <class Record> Record* MakeArray(std::size_t n) {
     static_assert(std::is_trivial_v<Record>);
     constexpr std::size_t Huge = std::size_t{2} << 20;
     // Small surveys keep small arrays.
@@ -25,8 +24,7 @@ Record* MakeArray(std::size_t n) {
     return static_cast<Record*>(memory);
 }
 
-template <class Record>
-void FreeArray(Record*& array) {
+template <class Record> void FreeArray(Record*& array) {
     std::free(array);
     array = nullptr;
 }

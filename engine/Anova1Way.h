@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "KeyArena.h"
+#include "engine/KeyArena.h"
 
 namespace habitual {
 

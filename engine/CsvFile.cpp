@@ -1,11 +1,11 @@
-#include "CsvFile.h"
+#include "engine/CsvFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
-#include "Encoding.h"
+#include "engine/Encoding.h"
 
 namespace habitual {
 namespace {

@@ -1,4 +1,4 @@
-#include "Encoding.h"
+#include "engine/Encoding.h"
 
 #include <map>
 #include <memory>
@@ -36,7 +36,8 @@ UConverter* Cp932() {
     thread_local ConverterPtr conv = [] {
         UErrorCode err = U_ZERO_ERROR;
         ConverterPtr c(ucnv_open("cp932", &err));
-        if (U_FAILURE(err) || !c) throw std::runtime_error("文字コード変換（cp932）を用意できませんでした。");
+        if (U_FAILURE(err) || !c)
+            throw std::runtime_error("文字コード変換（cp932）を用意できませんでした。");
         ucnv_setSubstChars(c.get(), "?", 1, &err);
         return c;
     }();

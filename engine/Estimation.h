@@ -2,8 +2,8 @@
 // calls them: Transform, Anova, EstimateHabitual, ComputePercentiles.
 #pragma once
 
-#include "Anova1Way.h"
-#include "Settings.h"
+#include "engine/Anova1Way.h"
+#include "engine/Settings.h"
 
 namespace habitual {
 

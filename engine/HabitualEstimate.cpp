@@ -1,7 +1,7 @@
 #include <cmath>
 
-#include "Decimal.h"
-#include "Estimation.h"
+#include "engine/Decimal.h"
+#include "engine/Estimation.h"
 
 namespace habitual {
 namespace {

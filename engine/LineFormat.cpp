@@ -1,9 +1,9 @@
-#include "LineFormat.h"
+#include "engine/LineFormat.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "Encoding.h"
+#include "engine/Encoding.h"
 
 namespace habitual {
 namespace {

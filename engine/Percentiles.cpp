@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Estimation.h"
-#include "RadixSort.h"
+#include "engine/Estimation.h"
+#include "engine/RadixSort.h"
 
 namespace habitual {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "Ordering.h"
+#include "engine/Ordering.h"
 
 namespace habitual {
 

@@ -1,4 +1,4 @@
-#include "RunAnalysis.h"
+#include "engine/RunAnalysis.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,10 +8,10 @@
 #include <sys/stat.h>
 #include <unordered_map>
 
-#include "CsvFile.h"
-#include "Decimal.h"
-#include "Encoding.h"
-#include "LineFormat.h"
+#include "engine/CsvFile.h"
+#include "engine/Decimal.h"
+#include "engine/Encoding.h"
+#include "engine/LineFormat.h"
 
 namespace habitual {
 namespace {

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "Anova1Way.h"
-#include "ResultLines.h"
-#include "Settings.h"
+#include "engine/Anova1Way.h"
+#include "engine/ResultLines.h"
+#include "engine/Settings.h"
 
 namespace habitual {
 

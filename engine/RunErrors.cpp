@@ -1,6 +1,6 @@
 #include <string>
 
-#include "RunAnalysis.h"
+#include "engine/RunAnalysis.h"
 
 namespace habitual {
 

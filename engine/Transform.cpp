@@ -2,9 +2,9 @@
 #include <cmath>
 #include <limits>
 
-#include "Decimal.h"
-#include "Estimation.h"
-#include "RadixSort.h"
+#include "engine/Decimal.h"
+#include "engine/Estimation.h"
+#include "engine/RadixSort.h"
 
 namespace habitual {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "Encoding.h"
+#include "engine/Encoding.h"
 
 #define FUZZ_CHECK(cond)                                                                           \
     do {                                                                                           \

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "CsvFile.h"
-#include "FuzzSupport.h"
+#include "engine/CsvFile.h"
+#include "fuzz/FuzzSupport.h"
 
 using habitual::TCsvFile;
 

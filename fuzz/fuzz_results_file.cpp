@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "Encoding.h"
-#include "FuzzSupport.h"
-#include "ResultsFile.h"
+#include "engine/Encoding.h"
+#include "fuzz/FuzzSupport.h"
+#include "report/ResultsFile.h"
 
 using namespace habitual;
 

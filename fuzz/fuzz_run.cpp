@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "FuzzSupport.h"
-#include "LineFormat.h"
-#include "Report.h"
+#include "engine/LineFormat.h"
+#include "fuzz/FuzzSupport.h"
+#include "report/Report.h"
 
 using namespace habitual;
 

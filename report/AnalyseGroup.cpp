@@ -1,8 +1,8 @@
 #include <cmath>
 
-#include "Decimal.h"
-#include "Estimation.h"
-#include "Report.h"
+#include "engine/Decimal.h"
+#include "engine/Estimation.h"
+#include "report/Report.h"
 
 namespace habitual {
 

@@ -1,5 +1,5 @@
-#include "Decimal.h"
-#include "Report.h"
+#include "engine/Decimal.h"
+#include "report/Report.h"
 
 namespace habitual {
 namespace {

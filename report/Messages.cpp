@@ -1,6 +1,6 @@
-#include "Messages.h"
+#include "report/Messages.h"
 
-#include "Encoding.h"
+#include "engine/Encoding.h"
 
 namespace habitual {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "Anova1Way.h"
+#include "engine/Anova1Way.h"
 
 namespace habitual {
 

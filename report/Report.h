@@ -4,10 +4,10 @@
 #include <string_view>
 #include <vector>
 
-#include "Anova1Way.h"
-#include "ResultLines.h"
-#include "RunAnalysis.h"
-#include "Settings.h"
+#include "engine/Anova1Way.h"
+#include "engine/ResultLines.h"
+#include "engine/RunAnalysis.h"
+#include "engine/Settings.h"
 
 namespace habitual {
 

@@ -1,10 +1,10 @@
-#include "ResultsFile.h"
+#include "report/ResultsFile.h"
 
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
 
-#include "Encoding.h"
+#include "engine/Encoding.h"
 
 namespace habitual {
 

@@ -1,8 +1,8 @@
-#include "Encoding.h"
-#include "Estimation.h"
-#include "LineFormat.h"
-#include "Messages.h"
-#include "Report.h"
+#include "engine/Encoding.h"
+#include "engine/Estimation.h"
+#include "engine/LineFormat.h"
+#include "report/Messages.h"
+#include "report/Report.h"
 
 namespace habitual {
 namespace {

@@ -1,4 +1,4 @@
-#include "About.h"
+#include "ui/About.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "BuildInfo.h"
-#include "ErrorReport.h"
-#include "Fonts.h"
-#include "Main.h"
-#include "NotifyingWidgets.h"
+#include "ui/BuildInfo.h"
+#include "ui/ErrorReport.h"
+#include "ui/Fonts.h"
+#include "ui/Main.h"
+#include "ui/NotifyingWidgets.h"
 
 QString HomeAddress() {
     const QString configured = QStringLiteral(HABITUAL_HOME_URL_TEXT);

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "Browser.h"
+#include "ui/Browser.h"
 
 class QLabel;
 class QPushButton;

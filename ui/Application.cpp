@@ -1,10 +1,10 @@
-#include "Application.h"
+#include "ui/Application.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
-#include "ErrorReport.h"
+#include "ui/ErrorReport.h"
 
 THabitualApplication::THabitualApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The toolkit's own texts (file and print dialogs, context menus) in

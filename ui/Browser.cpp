@@ -1,4 +1,4 @@
-#include "Browser.h"
+#include "ui/Browser.h"
 
 #include <QDir>
 #include <QFileInfo>

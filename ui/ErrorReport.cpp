@@ -1,11 +1,11 @@
-#include "ErrorReport.h"
+#include "ui/ErrorReport.h"
 
 #include <QApplication>
 #include <QWidget>
 
 #include <utility>
 
-#include "Dialogs.h"
+#include "ui/Dialogs.h"
 
 namespace {
 

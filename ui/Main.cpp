@@ -1,4 +1,4 @@
-#include "Main.h"
+#include "ui/Main.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -19,14 +19,14 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "About.h"
-#include "ErrorReport.h"
-#include "Fonts.h"
-#include "NotifyingWidgets.h"
-#include "Progress.h"
-#include "RadioGroup.h"
-#include "ResultsView.h"
-#include "SurveyGrid.h"
+#include "ui/About.h"
+#include "ui/ErrorReport.h"
+#include "ui/Fonts.h"
+#include "ui/NotifyingWidgets.h"
+#include "ui/Progress.h"
+#include "ui/RadioGroup.h"
+#include "ui/ResultsView.h"
+#include "ui/SurveyGrid.h"
 
 const char* const SystemTitle = "Habitual 習慣的摂取量分布の推定";
 

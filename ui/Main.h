@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "Dialogs.h"
-#include "Settings.h"
+#include "engine/Settings.h"
+#include "ui/Dialogs.h"
 
 class QComboBox;
 class QGroupBox;

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "Encoding.h"
-#include "Main.h"
-#include "Printing.h"
-#include "RadioGroup.h"
-#include "ResultsFile.h"
-#include "ResultsView.h"
+#include "engine/Encoding.h"
+#include "report/ResultsFile.h"
+#include "ui/Main.h"
+#include "ui/Printing.h"
+#include "ui/RadioGroup.h"
+#include "ui/ResultsView.h"
 
 void TMainForm::SetResultsFileType(TFileDialog& dialog, bool withExtension) const {
     const bool standard = RadioGroupOutType->ItemIndex() == 0;

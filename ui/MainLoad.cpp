@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <memory>
 
-#include "ColumnLabel.h"
-#include "CsvFile.h"
-#include "Encoding.h"
-#include "Main.h"
-#include "Progress.h"
-#include "SurveyGrid.h"
+#include "engine/ColumnLabel.h"
+#include "engine/CsvFile.h"
+#include "engine/Encoding.h"
+#include "ui/Main.h"
+#include "ui/Progress.h"
+#include "ui/SurveyGrid.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QTabWidget>
 
-#include "Encoding.h"
-#include "Main.h"
-#include "NotifyingWidgets.h"
-#include "RadioGroup.h"
-#include "Report.h"
-#include "ResultsView.h"
+#include "engine/Encoding.h"
+#include "report/Report.h"
+#include "ui/Main.h"
+#include "ui/NotifyingWidgets.h"
+#include "ui/RadioGroup.h"
+#include "ui/ResultsView.h"
 
 namespace {
 

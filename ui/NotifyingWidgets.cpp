@@ -1,4 +1,4 @@
-#include "NotifyingWidgets.h"
+#include "ui/NotifyingWidgets.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>

@@ -1,9 +1,9 @@
-#include "Progress.h"
+#include "ui/Progress.h"
 
 #include <QCoreApplication>
 #include <QProgressBar>
 
-#include "Fonts.h"
+#include "ui/Fonts.h"
 
 TFormProgress::TFormProgress(QWidget* owner)
     : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),

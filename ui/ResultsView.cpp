@@ -1,4 +1,4 @@
-#include "ResultsView.h"
+#include "ui/ResultsView.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -6,7 +6,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "Encoding.h"
+#include "engine/Encoding.h"
 
 TResultsView::TResultsView(QPlainTextEdit* view) : View(view) {
     QObject::connect(View->document(), &QTextDocument::contentsChange, View, [this](int, int, int) {

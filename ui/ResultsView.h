@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ResultLines.h"
+#include "engine/ResultLines.h"
 
 class QPlainTextEdit;
 

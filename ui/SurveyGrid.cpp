@@ -1,11 +1,11 @@
-#include "SurveyGrid.h"
+#include "ui/SurveyGrid.h"
 
 #include <QHeaderView>
 #include <QTableView>
 
 #include <utility>
 
-#include "Encoding.h"
+#include "engine/Encoding.h"
 
 const char* const SurveyGridToolTip = "表示するだけです。入力はできません。";
 

@@ -7,7 +7,7 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
-#include "SurveyTable.h"
+#include "ui/SurveyTable.h"
 
 class QTableView;
 

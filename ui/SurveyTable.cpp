@@ -1,4 +1,4 @@
-#include "SurveyTable.h"
+#include "ui/SurveyTable.h"
 
 #include <cstring>
 #include <limits>

@@ -2,10 +2,10 @@
 // event loop until the main window closes.
 #include <exception>
 
-#include "Application.h"
-#include "Dialogs.h"
-#include "ErrorReport.h"
-#include "Main.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/ErrorReport.h"
+#include "ui/Main.h"
 
 int main(int argc, char** argv) {
     THabitualApplication app(argc, argv);

@@ -5,9 +5,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "CliRunner.h"
-#include "Encoding.h"
-#include "TempFile.h"
+#include "engine/Encoding.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/TempFile.h"
 
 using namespace habitual;
 using habitual::test::Outcome;

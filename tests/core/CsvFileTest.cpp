@@ -2,8 +2,8 @@
 #include <memory>
 #include <vector>
 
-#include "CsvFile.h"
-#include "TempFile.h"
+#include "engine/CsvFile.h"
+#include "tests/support/TempFile.h"
 
 using namespace habitual;
 using habitual::test::TempFile;

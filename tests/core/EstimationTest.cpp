@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <limits>
 
-#include "Estimation.h"
-#include "GroupFixture.h"
-#include "RadixSort.h"
+#include "engine/Estimation.h"
+#include "engine/RadixSort.h"
+#include "tests/support/GroupFixture.h"
 
 using namespace habitual;
 using namespace habitual::test;

@@ -2,10 +2,10 @@
 #include <string>
 #include <vector>
 
-#include "Encoding.h"
-#include "Report.h"
-#include "ResultsFile.h"
-#include "TempFile.h"
+#include "engine/Encoding.h"
+#include "report/Report.h"
+#include "report/ResultsFile.h"
+#include "tests/support/TempFile.h"
 
 using namespace habitual;
 using habitual::test::TempFile;

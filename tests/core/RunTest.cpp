@@ -2,10 +2,10 @@
 #include <string>
 #include <vector>
 
-#include "Encoding.h"
-#include "Report.h"
-#include "RunAnalysis.h"
-#include "TempFile.h"
+#include "engine/Encoding.h"
+#include "engine/RunAnalysis.h"
+#include "report/Report.h"
+#include "tests/support/TempFile.h"
 
 using namespace habitual;
 using habitual::test::TempFile;

@@ -6,9 +6,9 @@
 #include <limits>
 #include <locale.h>
 
-#include "Decimal.h"
-#include "Encoding.h"
-#include "LineFormat.h"
+#include "engine/Decimal.h"
+#include "engine/Encoding.h"
+#include "engine/LineFormat.h"
 
 using namespace habitual;
 

@@ -7,9 +7,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "CliRunner.h"
-#include "Encoding.h"
-#include "Report.h"
+#include "engine/Encoding.h"
+#include "report/Report.h"
+#include "tests/support/CliRunner.h"
 
 using namespace habitual;
 using namespace habitual::test;

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "Encoding.h"
-#include "ResultsFile.h"
-#include "TempFile.h"
+#include "engine/Encoding.h"
+#include "report/ResultsFile.h"
+#include "tests/support/TempFile.h"
 
 using namespace habitual;
 using habitual::test::TempFile;

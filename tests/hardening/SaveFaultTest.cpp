@@ -9,7 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "CliRunner.h"
+#include "tests/support/CliRunner.h"
 
 using namespace habitual::test;
 

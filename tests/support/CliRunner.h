@@ -9,8 +9,8 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "CliApp.h"
-#include "TempFile.h"
+#include "cli/CliApp.h"
+#include "tests/support/TempFile.h"
 
 namespace habitual::test {
 

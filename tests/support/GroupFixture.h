@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "Anova1Way.h"
-#include "Estimation.h"
-#include "Settings.h"
+#include "engine/Anova1Way.h"
+#include "engine/Estimation.h"
+#include "engine/Settings.h"
 
 namespace habitual::test {
 

@@ -5,11 +5,11 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "About.h"
-#include "Browser.h"
-#include "BuildInfo.h"
-#include "Fixtures.h"
-#include "Progress.h"
+#include "tests/ui/Fixtures.h"
+#include "ui/About.h"
+#include "ui/Browser.h"
+#include "ui/BuildInfo.h"
+#include "ui/Progress.h"
 
 namespace {
 

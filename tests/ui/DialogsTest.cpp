@@ -11,8 +11,8 @@
 #include <functional>
 #include <memory>
 
-#include "Dialogs.h"
-#include "Fixtures.h"
+#include "tests/ui/Fixtures.h"
+#include "ui/Dialogs.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "About.h"
-#include "Encoding.h"
-#include "FakeDialogs.h"
-#include "Fixtures.h"
-#include "Main.h"
-#include "RadioGroup.h"
-#include "ResultsView.h"
+#include "engine/Encoding.h"
+#include "tests/ui/FakeDialogs.h"
+#include "tests/ui/Fixtures.h"
+#include "ui/About.h"
+#include "ui/Main.h"
+#include "ui/RadioGroup.h"
+#include "ui/ResultsView.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "Dialogs.h"
+#include "ui/Dialogs.h"
 
 class TFakeDialogs : public TDialogs {
 public:

@@ -1,9 +1,9 @@
-#include "Fixtures.h"
+#include "tests/ui/Fixtures.h"
 
 #include <QComboBox>
 #include <QFile>
 
-#include "Encoding.h"
+#include "engine/Encoding.h"
 
 bool WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);

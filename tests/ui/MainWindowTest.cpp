@@ -16,17 +16,17 @@
 
 #include <memory>
 
-#include "About.h"
-#include "Encoding.h"
-#include "FakeDialogs.h"
-#include "Fixtures.h"
-#include "Main.h"
-#include "Progress.h"
-#include "RadioGroup.h"
-#include "Report.h"
-#include "ResultsView.h"
-#include "RunAnalysis.h"
-#include "SurveyGrid.h"
+#include "engine/Encoding.h"
+#include "engine/RunAnalysis.h"
+#include "report/Report.h"
+#include "tests/ui/FakeDialogs.h"
+#include "tests/ui/Fixtures.h"
+#include "ui/About.h"
+#include "ui/Main.h"
+#include "ui/Progress.h"
+#include "ui/RadioGroup.h"
+#include "ui/ResultsView.h"
+#include "ui/SurveyGrid.h"
 
 namespace {
 

@@ -12,16 +12,16 @@
 #include <stdexcept>
 #include <sys/resource.h>
 
-#include "Application.h"
-#include "Encoding.h"
-#include "ErrorReport.h"
-#include "FakeDialogs.h"
-#include "Fixtures.h"
-#include "Fonts.h"
-#include "Main.h"
-#include "Progress.h"
-#include "ResultsView.h"
-#include "SurveyGrid.h"
+#include "engine/Encoding.h"
+#include "tests/ui/FakeDialogs.h"
+#include "tests/ui/Fixtures.h"
+#include "ui/Application.h"
+#include "ui/ErrorReport.h"
+#include "ui/Fonts.h"
+#include "ui/Main.h"
+#include "ui/Progress.h"
+#include "ui/ResultsView.h"
+#include "ui/SurveyGrid.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 
 #include <cstdio>
 
-#include "About.h"
-#include "FakeDialogs.h"
-#include "Fixtures.h"
-#include "Main.h"
-#include "Progress.h"
+#include "tests/ui/FakeDialogs.h"
+#include "tests/ui/Fixtures.h"
+#include "ui/About.h"
+#include "ui/Main.h"
+#include "ui/Progress.h"
 
 namespace {
 
