@@ -5,6 +5,7 @@
 #include "cli/OutputFile.h"
 #include "engine/ColumnLabel.h"
 #include "engine/Encoding.h"
+#include "engine/UserMessages.h"
 #include "report/Report.h"
 #include "report/ResultsFile.h"
 
@@ -24,11 +25,6 @@ int Failure(std::FILE* err, const std::string& message) {
     return ExitFailed;
 }
 
-std::string CannotRead(const std::string& path) {
-    return "栄養調査データ[" + path +
-           "]を読み込めませんでした。ファイル名と読み取りの権限を確かめてください。";
-}
-
 bool WriteAllTo(std::FILE* out, const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
 }
@@ -41,7 +37,7 @@ int ListColumns(const THeader& header, bool cp932, std::FILE* out, std::FILE* er
         text += cp932 ? label : Cp932ToUtf8(label);
         text += '\n';
     }
-    if (!WriteAllTo(out, text)) return Failure(err, "列の一覧を書き出せませんでした。");
+    if (!WriteAllTo(out, text)) return Failure(err, messages::ColumnsNotWritten());
     return ExitOk;
 }
 
@@ -78,11 +74,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     }
 
     THeader header;
-    if (!ReadHeader(o.Survey, header)) return Failure(err, CannotRead(o.Survey));
-    if (header.Texts.empty())
-        return Failure(
-            err, "栄養調査データ[" + o.Survey +
-                     "]には行がありません。見出し行とデータ行のあるファイルを指定してください。");
+    if (!ReadHeader(o.Survey, header)) return Failure(err, messages::SurveyUnreadable(o.Survey));
+    if (header.Texts.empty()) return Failure(err, messages::SurveyWithoutRows(o.Survey));
     if (o.Action == TCliOptions::TAction::Columns)
         return ListColumns(header, o.EncodingGiven && !o.Utf8, out, err);
 
@@ -115,12 +108,9 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     }
     bytes = JoinResultsLines(document.Lines);
     if (o.OutputFile.empty()) {
-        if (!WriteAllTo(out, bytes))
-            return Failure(err, "計算結果を標準出力に書き出せませんでした。");
+        if (!WriteAllTo(out, bytes)) return Failure(err, messages::ResultsNotWrittenToStdout());
     } else if (!WriteFileReplacing(o.OutputFile, bytes)) {
-        return Failure(err, "計算結果をファイル[" + o.OutputFile +
-                                "]に保存できませんでした。保存先のフォルダ、空き容量、"
-                                "書き込みの権限を確かめてください。元のファイルはそのままです。");
+        return Failure(err, messages::ResultsNotWritten(o.OutputFile));
     }
     return ExitOk;
 }
@@ -133,10 +123,9 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
     try {
         return Run(args, out, err);
     } catch (const std::bad_alloc&) {
-        std::fputs(
-            "habitual-cli: メモリが足りないため計算できませんでした。ほかのプログラムを閉じるか、"
-            "データを分けてから実行してください。\n",
-            err);
+        std::fputs("habitual-cli: ", err);
+        std::fputs(messages::OutOfMemory(), err);
+        std::fputs("\n", err);
     } catch (const std::exception& e) {
         std::fputs("habitual-cli: 計算できませんでした: ", err);
         std::fputs(e.what(), err);

@@ -1,7 +1,7 @@
+#include "engine/Anova.h"
+
 #include <algorithm>
 #include <cmath>
-
-#include "engine/Estimation.h"
 
 namespace habitual {
 namespace {
@@ -13,10 +13,18 @@ double SqrtOrZero(double variance) {
 
 } // namespace
 
+// Analysis-of-variance (method of moments) estimates for the one-way
+// random-effects model with unequal numbers of records per person (Searle,
+// Casella and McCulloch (1992), Variance Components, chapter 3, the one-way
+// classification): VW is the within-person mean square. VB divides
+// SSModel - DFModel * VW by N - max n_p, which for a balanced design equals
+// the textbook divisor N - sum n_p^2 / N (both are r * DFModel) and differs
+// from it by less than one record per person otherwise; it is cut at 0.
 void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     const std::int32_t n = ctx.NData;
     TGroupRecord* rec = ctx.Records;
-    const TKeyArena& keys = ctx.Keys;
+    const TKeyArena& keys = *ctx.Keys;
+    // Persons in byte order of their keys, the draws of one person apart.
     // Comparing the leading bytes as numbers settles most comparisons
     // without reaching into the key arena.
     auto order = [&keys](const TGroupRecord& a, const TGroupRecord& b) {
@@ -24,8 +32,9 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
             return a.PersonPrefix[0] < b.PersonPrefix[0] ? -1 : 1;
         if (a.PersonPrefix[1] != b.PersonPrefix[1])
             return a.PersonPrefix[1] < b.PersonPrefix[1] ? -1 : 1;
-        if (a.PersonKey.Length() <= 16 && b.PersonKey.Length() <= 16) return 0;
-        return keys.Compare(a.PersonKey, b.PersonKey);
+        if (a.PersonKey.Length() > 16 || b.PersonKey.Length() > 16)
+            if (const int c = keys.Compare(a.PersonKey, b.PersonKey); c != 0) return c;
+        return a.Draw == b.Draw ? 0 : (a.Draw < b.Draw ? -1 : 1);
     };
     std::sort(rec, rec + n,
               [&order](const TGroupRecord& a, const TGroupRecord& b) { return order(a, b) < 0; });
@@ -110,8 +119,8 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     ctx.SDW = SqrtOrZero(ctx.VW);
     ctx.SDB = SqrtOrZero(ctx.VB);
 
-    if (ctx.NormalizeMethod == 3 && settings.HendoMode != 0) {
-        if (settings.HendoMode == 1) {
+    if (GivenVarianceInForce(ctx.NormalizeMethod, settings.HendoMode)) {
+        if (settings.HendoMode == Hendo::WithinGiven) {
             ctx.VW = ctx.VWSpec;
         } else {
             const double R = ctx.VWBRatioSpec;

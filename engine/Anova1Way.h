@@ -1,82 +1,82 @@
-// The records of a run and the analysis context that owns them.
+// The analysis context of one group: a workspace holding the group's records,
+// its persons, room for sorting them, and every result of the group's
+// analysis. A run fills one workspace after another with its groups (the
+// run's data, every data row and the key bytes, live in TRunData); several
+// workspaces may exist at once, each used by one caller at a time.
+//
+// Two scales meet here. The analysis scale is that of the values after the
+// normalising transformation (Transformed), on which the variance components
+// and person means are computed; the intake scale is that of the survey file
+// (Value, Habitual, the percentiles).
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
 #include "engine/KeyArena.h"
+#include "engine/Records.h"
 
 namespace habitual {
 
-// One data row of the survey file.
-struct TIntakeRecord {
-    TKey PersonKey;                // ID column texts joined by 0x01
-    std::uint64_t PersonPrefix[2]; // KeyPrefix of PersonKey at 0 and 8
-    TKey ClassKey;                 // classification column texts joined by 0x01
-    std::int32_t RowNo;            // data row number, from 1
-    std::int32_t ClassNo;          // index of ClassKey among the run's distinct keys
-    double Value;                  // analysis column, units of the survey file
-};
-
-// One record of the current group.
-struct TGroupRecord {
-    TKey PersonKey;
-    std::uint64_t PersonPrefix[2]; // KeyPrefix of PersonKey at 0 and 8, for a quick order
-    std::int32_t RowNo;
-    double Value;
-    double Transformed; // after the normalising transformation
-    double NormalScore; // normal score of the record's rank (best-power search)
-};
-
-// One person of the current group.
-struct TPersonRecord {
-    TKey PersonKey;
-    std::int32_t RowNo; // RowNo of the person's first record
-    std::int32_t NDays; // records of the person in the group
-    double PersonMean;  // mean of Transformed
-    double ShrunkMean;  // PersonMean shrunk towards the group mean
-    double Habitual;    // habitual intake, units of the survey file
-};
-
 class TAnova1Way {
 public:
+    // The best-power search tries the log and 20 powers.
+    static constexpr int Candidates = 21;
+
     TAnova1Way() = default;
     ~TAnova1Way();
     TAnova1Way(const TAnova1Way&) = delete;
     TAnova1Way& operator=(const TAnova1Way&) = delete;
 
-    // Sizes the three arrays for n entries each; keeps them when n equals
-    // NAll. Returns false (and leaves no arrays) when memory cannot be had.
+    // Sizes the arrays (records, persons and their sort room) for n entries
+    // each; keeps them and their contents when n equals NAll. Returns false
+    // (and leaves no arrays) when memory cannot be had.
     bool Allocate(std::int32_t n);
 
-    std::string_view KeyText(TKey key) const { return Keys.Text(key); }
+    // The bytes of a key of the records; Keys must be set.
+    std::string_view KeyText(TKey key) const { return Keys->Text(key); }
 
-    std::int32_t NAll = 0;
-    std::int32_t NData = 0;
-    std::int32_t NPerson = 0;
+    std::int32_t NAll = 0;    // entries of each array
+    std::int32_t NData = 0;   // records of the group: Records[0 .. NData)
+    std::int32_t NPerson = 0; // persons of the group: Persons[0 .. NPerson)
+
+    // Set by Anova; analysis scale.
     double SSTotal = 0, SSModel = 0, SSError = 0;
-    double MeanDays = 0;
+    double MeanDays = 0; // mean days of the persons with two or more; 1 when none
     double VB = 0, VW = 0, SDB = 0, SDW = 0;
-    double Mean = 0, SD = 0, Var = 0;
+    double Mean = 0, SD = 0, Var = 0; // of Transformed; Var with divisor N - 1
     std::int32_t N = 0, NPersonAll = 0, MinDays = 0, MaxDays = 0, NMultiDay = 0;
     std::int32_t DFModel = 0, DFError = 0, DFTotal = 0;
+
+    // Set by ComputePercentiles; intake scale. Entry p is the p-th percentile.
     double PctDaily[101] = {};
     double PctHabit[101] = {};
+
     TGroupRecord* Records = nullptr;
     TPersonRecord* Persons = nullptr;
-    TIntakeRecord* AllRecords = nullptr;
     // Room the sorts of Records and Persons move entries into.
     TGroupRecord* SortRoomRecords = nullptr;
     TPersonRecord* SortRoomPersons = nullptr;
-    std::int32_t NormalizeMethod = 0;
-    double Power = 0;
-    double RSquare = 0;
-    double LogOffset = 0;
-    double VWBRatioSpec = 0;
-    double VWSpec = 0;
 
-    // The bytes of every key of the run.
-    TKeyArena Keys;
+    // Copied from the settings at the start of each group's analysis.
+    std::int32_t NormalizeMethod = 0;
+    double VWBRatioSpec = 0; // absolute value of VWBRatioText
+    double VWSpec = 0;       // absolute value of VWText
+
+    // The transformation in use: set by Transform (best power) and
+    // EstimateHabitual (given power); a method that does not set a field
+    // leaves it as the previous group left it.
+    double Power = 0;     // 0 means the log
+    double RSquare = 0;   // R-square of the best power
+    double LogOffset = 0; // added before the log: half the smallest non-zero value when a 0 occurs
+    // The best-power search: the R-square of each candidate in the order
+    // tried (not a number where a candidate has none), and the index of the
+    // one chosen (-1 when none straightened anything).
+    double CandidateRSquare[Candidates] = {};
+    int ChosenCandidate = -1;
+
+    // The run's key bytes, which PersonKey of the records names.
+    const TKeyArena* Keys = nullptr;
 
 private:
     void Release();

@@ -145,8 +145,9 @@ int TCsvFile::SplitRow(char* line, char* fieldText, const char** fields, int max
     int count = 0;
     while (count < maxFields) {
         char* start = out;
-        char* next = ParseField(pos, out);                   // out now points at the text's NUL
-        while (out > start && out[-1] == ' ') *--out = '\0'; // TrimRight, knowing the end
+        char* next = ParseField(pos, out); // out now points at the text's NUL
+        // Trailing spaces are cut, inside quotes as well (other white space stays).
+        while (out > start && out[-1] == ' ') *--out = '\0';
         fields[count++] = start;
         ++out;
         if (!next) break;
@@ -162,7 +163,7 @@ namespace {
 // which is all that counting rows needs. Returns the start of the next
 // field, or nullptr after the last one.
 template <bool Copy> char* ScanField(char* p, char*& out, bool& hasText) {
-    while (*p == ' ') ++p;
+    p = TCsvFile::SkipSpaces(p);
     char* o = out;
     auto put = [&](char c) {
         if constexpr (Copy)
@@ -192,11 +193,10 @@ template <bool Copy> char* ScanField(char* p, char*& out, bool& hasText) {
         *o = '\0';
         out = o;
     }
-    while (*p == ' ') ++p;
+    p = TCsvFile::SkipSpaces(p);
     if (!*p) return nullptr;
     if (*p == ',') ++p;
-    while (*p == ' ') ++p;
-    return p;
+    return TCsvFile::SkipSpaces(p);
 }
 
 } // namespace
@@ -204,16 +204,6 @@ template <bool Copy> char* ScanField(char* p, char*& out, bool& hasText) {
 char* TCsvFile::ParseField(char* pos, char*& out) {
     bool hasText = false;
     return ScanField<true>(pos, out, hasText);
-}
-
-char* TCsvFile::SkipSpaces(char* pos) {
-    while (*pos == ' ') ++pos;
-    return pos;
-}
-
-void TCsvFile::TrimRight(char* text) {
-    std::size_t n = std::strlen(text);
-    while (n > 0 && text[n - 1] == ' ') text[--n] = '\0';
 }
 
 namespace {

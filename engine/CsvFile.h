@@ -1,5 +1,10 @@
 // The survey file reader: splits the comma-separated Shift-JIS survey file
 // into rows and fields with fixed buffers, allocating nothing per row.
+//
+// Field texts live in the reader's own buffer (FieldText): the pointers in
+// Fields, and those ReadRow stores into a caller's array, stay valid until
+// the next ReadRow, NextRow, CountRows, Rewind, Open or Close, and never
+// after the reader is destroyed. Copy what must outlive the row.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +35,11 @@ public:
     bool ReadLine(char* buffer, int size);
     int SplitRow(char* line, char* fieldText, const char** fields, int maxFields);
     char* ParseField(char* pos, char*& out);
-    static char* SkipSpaces(char* pos);
-    static void TrimRight(char* text);
+    // The first position at or after pos that does not hold a space (0x20).
+    static char* SkipSpaces(char* pos) {
+        while (*pos == ' ') ++pos;
+        return pos;
+    }
 
     // True when reading stopped at an error of the device rather than at
     // the end of the data.

@@ -1,28 +1,19 @@
+#include "engine/HabitualEstimate.h"
+
 #include <cmath>
 
 #include "engine/Decimal.h"
-#include "engine/Estimation.h"
+#include "engine/Transform.h"
 
 namespace habitual {
-namespace {
 
-bool UsesLog(const TAnova1Way& ctx) {
-    switch (ctx.NormalizeMethod) {
-    case 1:
-        return true;
-    case 2:
-        return false;
-    default:
-        return ctx.Power == 0;
-    }
-}
-
-} // namespace
-
-// Inverse of the transformation at s plus half its second derivative times VW.
+// g(s) + g''(s) VW / 2 with g the inverse transformation: the second-order
+// Taylor (delta-method) approximation of E[g(S + e)] for a within-person
+// deviation e of variance VW, which puts back on the intake scale the
+// curvature that averaging on the analysis scale removes.
 double BackTransform(const TAnova1Way& ctx, double s) {
-    if (ctx.NormalizeMethod == 2) return s;
-    if (UsesLog(ctx)) {
+    if (ctx.NormalizeMethod == Normalize::None) return s;
+    if (LogApplied(ctx)) {
         const double es = std::exp(s);
         return es + 0.5 * es * ctx.VW - ctx.LogOffset;
     }
@@ -32,9 +23,15 @@ double BackTransform(const TAnova1Way& ctx, double s) {
 }
 
 void EstimateHabitual(TAnova1Way& ctx, const TAnalysisSettings& settings) {
-    if (ctx.NormalizeMethod != 0 && ctx.NormalizeMethod != 1 && ctx.NormalizeMethod != 2)
+    if (ctx.NormalizeMethod != Normalize::BestPower && ctx.NormalizeMethod != Normalize::Log &&
+        ctx.NormalizeMethod != Normalize::None)
         ctx.Power = std::fabs(ParseDecimal(settings.PowerText));
 
+    // The shrinkage factor k = sqrt(VB / (VB + VW / n_p)) gives the shrunk
+    // means the between-person variance VB on the analysis scale (National
+    // Research Council (1986), Nutrient Adequacy: Assessment Using Food
+    // Consumption Surveys; Nusser, Carriquiry, Dodd and Fuller
+    // (1996), J. Am. Stat. Assoc. 91, 1440-1449).
     for (std::int32_t i = 0; i < ctx.NPerson; ++i) {
         TPersonRecord& p = ctx.Persons[i];
         // No positive between-person variance (all values equal, one person,

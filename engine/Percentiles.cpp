@@ -1,14 +1,18 @@
+#include "engine/Percentiles.h"
+
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Estimation.h"
 #include "engine/RadixSort.h"
 
 namespace habitual {
 namespace {
 
-// Type-6 sample quantiles: entry p is the value at the one-based position
-// (n + 1) p / 100 of the sorted values, interpolated linearly.
+// Sample quantiles of type 6 in Hyndman, R. J. and Fan, Y. (1996), Sample
+// quantiles in statistical packages, The American Statistician 50, 361-365:
+// entry p is the value at the one-based position (n + 1) p / 100 of the
+// sorted values, interpolated linearly; positions below 1 give the first
+// value, positions of n or more the last.
 template <class Value> void FillPercentiles(double (&pct)[101], std::int32_t n, Value x) {
     for (int p = 0; p <= 100; ++p) {
         const double a = static_cast<double>((static_cast<std::int64_t>(n) + 1) * p) * 0.01;

@@ -1,9 +1,9 @@
+#include "engine/Transform.h"
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "engine/Decimal.h"
-#include "engine/Estimation.h"
 #include "engine/RadixSort.h"
 
 namespace habitual {
@@ -25,12 +25,26 @@ void ApplyPower(TAnova1Way& ctx, double power) {
 
 } // namespace
 
+// Abramowitz, M. and Stegun, I. A. (1964), Handbook of Mathematical
+// Functions, formula 26.2.22: a rational approximation of the upper tail,
+// absolute error below 3e-3. At p = 0.5 it gives -0.0000034353, not 0.
 double NormalQuantile(double p) {
     constexpr double a0 = 2.30753, a1 = 0.27061, b1 = 0.99229, b2 = 0.04481;
     double q = p <= 0.5 ? p : 1.0 - p;
     double t = std::sqrt(std::log((1.0 / q) / q));
     double z = t - (a0 + a1 * t) / (1.0 + b1 * t + b2 * t * t);
     return p <= 0.5 ? -z : z;
+}
+
+// Blom, G. (1958), Statistical Estimates and Transformed Beta-Variables:
+// plotting positions (i - 3/8) / (n + 1/4) for i = 1 .. n.
+double BlomScore(std::int32_t i, std::int32_t n) {
+    return NormalQuantile((i + 1 - 0.375) / (n + 0.25));
+}
+
+bool LogApplied(const TAnova1Way& ctx) {
+    return ctx.NormalizeMethod == Normalize::Log ||
+           (ctx.NormalizeMethod != Normalize::None && ctx.Power == 0);
 }
 
 void SetLogOffset(TAnova1Way& ctx) {
@@ -50,54 +64,31 @@ void SetLogOffset(TAnova1Way& ctx) {
     ctx.LogOffset = hasZero && hasNonZero ? smallest * 0.5 : 0.0;
 }
 
-namespace {
-
-// The second pass of the R-square: sums of squares and products about the
-// means, which the caller has taken first in a pass of their own. Values
-// that are all equal have no R-square (their mean may differ from them by a
-// rounding error, which would make one up).
-double RSquareAbout(const TAnova1Way& ctx, double tMean, double zMean, bool allEqual) {
-    if (allEqual) return std::numeric_limits<double>::quiet_NaN();
-    double stt = 0, szz = 0, stz = 0;
-    for (std::int32_t i = 0; i < ctx.NData; ++i) {
-        const double dt = ctx.Records[i].Transformed - tMean;
-        const double dz = ctx.Records[i].NormalScore - zMean;
-        stt += dt * dt;
-        szz += dz * dz;
-        stz += dt * dz;
-    }
-    return stz * stz / (stt * szz);
-}
-
-} // namespace
-
 double NormalPlotRSquare(const TAnova1Way& ctx) {
-    const std::int32_t n = ctx.NData;
-    double st = 0, sz = 0;
-    bool allEqual = true;
-    for (std::int32_t i = 0; i < n; ++i) {
-        st += ctx.Records[i].Transformed;
-        sz += ctx.Records[i].NormalScore;
-        if (!(ctx.Records[i].Transformed == ctx.Records[0].Transformed)) allEqual = false;
-    }
-    return RSquareAbout(ctx, st / n, sz / n, allEqual);
+    return PlotRSquareOf(
+        ctx.NData, [&ctx](std::int32_t i) { return ctx.Records[i].Transformed; },
+        [&ctx](std::int32_t i) { return ctx.Records[i].NormalScore; });
 }
 
+// Candidate k = 0 is the log; candidate k >= 1 the exponent 1 / b with
+// b = k / 2: 2, 1, 2/3, 1/2, ... 1/10. Each is scored by the R-square of its
+// normal probability plot against the Blom scores of the sorted values, and
+// the first of the highest scores wins.
 double FindBestPower(TAnova1Way& ctx) {
     const std::int32_t n = ctx.NData;
     TGroupRecord* rec = ctx.Records;
     for (std::int32_t i = 0; i < n; ++i) rec[i].Transformed = rec[i].Value;
     SortByKey(rec, n, ctx.SortRoomRecords, [](const TGroupRecord& r) { return r.Transformed; });
-    for (std::int32_t i = 0; i < n; ++i)
-        rec[i].NormalScore = NormalQuantile((i + 1 - 0.375) / (n + 0.25));
+    for (std::int32_t i = 0; i < n; ++i) rec[i].NormalScore = BlomScore(i, n);
 
     double sz = 0;
     for (std::int32_t i = 0; i < n; ++i) sz += rec[i].NormalScore;
     const double zMean = sz / n;
 
     ctx.RSquare = 0;
+    ctx.ChosenCandidate = -1;
     double chosen = -1; // no candidate yet
-    for (int k = 0; k <= 20; ++k) {
+    for (int k = 0; k < TAnova1Way::Candidates; ++k) {
         const double b = 0.5 * k;
         if (k == 0) SetLogOffset(ctx);
         // The candidate's values and their mean in one pass over the group.
@@ -113,9 +104,13 @@ double FindBestPower(TAnova1Way& ctx) {
             st += t;
             if (!(t == rec[0].Transformed)) allEqual = false;
         }
-        const double r = RSquareAbout(ctx, st / n, zMean, allEqual);
+        const double r = PlotRSquareAbout(
+            n, [rec](std::int32_t i) { return rec[i].Transformed; },
+            [rec](std::int32_t i) { return rec[i].NormalScore; }, st / n, zMean, allEqual);
+        ctx.CandidateRSquare[k] = r;
         if (r > ctx.RSquare) { // a NaN never wins, an equal later one neither
             ctx.RSquare = r;
+            ctx.ChosenCandidate = k;
             chosen = b;
         }
     }
@@ -128,7 +123,7 @@ double FindBestPower(TAnova1Way& ctx) {
 
 void Transform(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     switch (ctx.NormalizeMethod) {
-    case 0:
+    case Normalize::BestPower:
         if (FindBestPower(ctx) != 0) {
             ApplyPower(ctx, ctx.Power);
         } else {
@@ -136,15 +131,15 @@ void Transform(TAnova1Way& ctx, const TAnalysisSettings& settings) {
             ApplyLog(ctx);
         }
         break;
-    case 1:
+    case Normalize::Log:
         SetLogOffset(ctx);
         ApplyLog(ctx);
         break;
-    case 2:
+    case Normalize::None:
         for (std::int32_t i = 0; i < ctx.NData; ++i)
             ctx.Records[i].Transformed = ctx.Records[i].Value;
         break;
-    default: {
+    default: { // Normalize::GivenPower, and any other value
         const double p = std::fabs(ParseDecimal(settings.PowerText));
         if (p == 0) {
             SetLogOffset(ctx);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/LineFormat.h"
+#include "engine/UserMessages.h"
 #include "fuzz/FuzzSupport.h"
 #include "report/Report.h"
 

@@ -1,27 +1,18 @@
-#include <cmath>
-
-#include "engine/Decimal.h"
-#include "engine/Estimation.h"
+#include "engine/EstimateGroup.h"
 #include "report/Report.h"
 
 namespace habitual {
 
 void AnalyseGroup(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines& lines) {
-    ctx.NormalizeMethod = settings.NormalizeMethod;
-    ctx.VWSpec = std::fabs(ParseDecimal(settings.VWText));
-    ctx.VWBRatioSpec = std::fabs(ParseDecimal(settings.VWBRatioText));
-    Transform(ctx, settings);
-    Anova(ctx, settings);
-    EstimateHabitual(ctx, settings);
-    ComputePercentiles(ctx);
+    EstimateGroup(ctx, settings);
     switch (settings.OutType) {
-    case 0:
+    case OutForm::Standard:
         WriteStandardReport(ctx, settings, lines);
         break;
-    case 1:
+    case OutForm::CsvSummary:
         WriteCsvSummary(ctx, settings, lines);
         break;
-    case 2:
+    case OutForm::CsvData:
         WriteCsvData(ctx, settings, lines);
         break;
     default:
@@ -29,8 +20,9 @@ void AnalyseGroup(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLin
     }
 }
 
-TRunStatus RunReport(const TAnalysisSettings& settings, TResultLines& lines) {
-    return RunAnalysis(settings, lines, &AnalyseGroup);
+TRunStatus RunReport(const TAnalysisSettings& settings, TResultLines& lines,
+                     const TRunOptions& options) {
+    return RunAnalysis(settings, lines, &AnalyseGroup, options);
 }
 
 } // namespace habitual

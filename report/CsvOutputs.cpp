@@ -1,8 +1,8 @@
 #include "engine/Encoding.h"
-#include "engine/Estimation.h"
+#include "engine/EstimateGroup.h"
 #include "engine/LineFormat.h"
-#include "report/Messages.h"
 #include "report/Report.h"
+#include "report/ReportTexts.h"
 
 namespace habitual {
 namespace {

@@ -1,29 +1,26 @@
-// The per-group analysis and the three output forms.
+// The per-group analysis and the three output forms it writes.
 #pragma once
 
-#include <string_view>
-#include <vector>
-
 #include "engine/Anova1Way.h"
+#include "engine/CutOffs.h"
 #include "engine/ResultLines.h"
 #include "engine/RunAnalysis.h"
 #include "engine/Settings.h"
 
 namespace habitual {
 
-struct TCutOff {
-    double Limit = 0;
-    bool Below = false; // share below Limit; else at or above
-};
-
-std::vector<TCutOff> ParseCutOffs(std::string_view text);
-
+// Estimates the group (EstimateGroup), then appends its report in the form
+// OutType names: WriteStandardReport, WriteCsvSummary or WriteCsvData; any
+// other value writes nothing.
 void AnalyseGroup(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines& lines);
+
+// The output forms, reading a workspace whose estimation steps have run.
 void WriteStandardReport(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines& lines);
 void WriteCsvSummary(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines& lines);
 void WriteCsvData(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines& lines);
 
 // One whole run with the per-group analysis of this layer.
-TRunStatus RunReport(const TAnalysisSettings& settings, TResultLines& lines);
+TRunStatus RunReport(const TAnalysisSettings& settings, TResultLines& lines,
+                     const TRunOptions& options = {});
 
 } // namespace habitual

@@ -1,15 +1,11 @@
 #include "engine/Encoding.h"
-#include "engine/Estimation.h"
+#include "engine/EstimateGroup.h"
 #include "engine/LineFormat.h"
-#include "report/Messages.h"
 #include "report/Report.h"
+#include "report/ReportTexts.h"
 
 namespace habitual {
 namespace {
-
-bool LogApplied(const TAnova1Way& ctx) {
-    return ctx.NormalizeMethod == 1 || (ctx.NormalizeMethod != 2 && ctx.Power == 0);
-}
 
 void Add(TResultLines& lines, std::string& line, std::string_view format,
          std::initializer_list<TFormatArg> args) {
@@ -27,16 +23,19 @@ void WriteMethodLines(const TAnova1Way& ctx, TResultLines& lines, std::string& l
     static const std::string* methodText[] = {&Sjis("最良べき乗変換（分散分析は変換後の値）"),
                                               &Sjis("対数変換（分散分析は変換後の値）"),
                                               &Sjis("無変換"), &Sjis("べき乗変換（べき数指定）")};
+    // Any value but the first three is the given power.
     const int method =
-        ctx.NormalizeMethod >= 0 && ctx.NormalizeMethod <= 2 ? ctx.NormalizeMethod : 3;
+        ctx.NormalizeMethod >= Normalize::BestPower && ctx.NormalizeMethod <= Normalize::None
+            ? ctx.NormalizeMethod
+            : Normalize::GivenPower;
     Add(lines, line, Sjis("正規化方法＝%s"), {*methodText[method]});
-    if (method == 0 && ctx.Power == 0)
+    if (method == Normalize::BestPower && ctx.Power == 0)
         Add(lines, line, Sjis("最良べき数＝0(log変換) (R-square=%lf)"), {ctx.RSquare});
-    else if (method == 0)
+    else if (method == Normalize::BestPower)
         Add(lines, line, Sjis("最良べき数＝%lf (R-square=%lf)"), {ctx.Power, ctx.RSquare});
-    else if (method == 3 && ctx.Power == 0)
+    else if (method == Normalize::GivenPower && ctx.Power == 0)
         Add(lines, line, Sjis("指定べき数＝0(log変換)"), {});
-    else if (method == 3)
+    else if (method == Normalize::GivenPower)
         Add(lines, line, Sjis("指定べき数＝%lf"), {ctx.Power});
     if (LogApplied(ctx) && ctx.LogOffset != 0) {
         Add(lines, line,
@@ -106,8 +105,8 @@ void WriteStandardReport(TAnova1Way& ctx, const TAnalysisSettings& settings, TRe
     Add(lines, line, Sjis("複数日調査の平均日数（範囲） %lg (%d - %d)"),
         {ctx.MeanDays, ctx.MinDays, ctx.MaxDays});
     lines.Add(dashes);
-    if (ctx.NormalizeMethod == 3 && settings.HendoMode != 0)
-        lines.Add(settings.HendoMode == 1
+    if (GivenVarianceInForce(ctx.NormalizeMethod, settings.HendoMode))
+        lines.Add(settings.HendoMode == Hendo::WithinGiven
                       ? Sjis("個人内分散を指定したため、分散分析表は出力しません")
                       : Sjis("個人内／個人間分散比を指定したため、分散分析表は出力しません"));
     else

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "engine/UserMessages.h"
 #include "ui/Dialogs.h"
 
 namespace {
@@ -36,6 +37,6 @@ void ReportError(const QString& message) {
 
 QString ErrorMessage(const std::exception& error) {
     if (dynamic_cast<const std::bad_alloc*>(&error))
-        return QStringLiteral("メモリが不足しています。");
+        return QString::fromUtf8(habitual::messages::MemoryShort());
     return QString::fromUtf8(error.what());
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/Encoding.h"
+#include "engine/UserMessages.h"
 #include "report/ResultsFile.h"
 #include "ui/Main.h"
 #include "ui/Printing.h"
@@ -35,7 +36,7 @@ void TMainForm::FileOpen() {
     // fails half-way leaves the document as it was.
     std::vector<std::string> lines;
     if (!habitual::ReadResultsFile(QFile::encodeName(OpenFile.FileName).toStdString(), lines)) {
-        Dialogs->Error(this, QStringLiteral("ファイルを開けませんでした。"));
+        Dialogs->Error(this, QString::fromStdString(habitual::messages::ResultsNotOpened()));
         return;
     }
     Results->Clear();
@@ -74,14 +75,12 @@ void TMainForm::FileSaveAs() {
                        file.commit();
     if (!saved) {
         file.cancelWriting();
-        Dialogs->Error(this, QStringLiteral("ファイルを保存できませんでした。"));
+        Dialogs->Error(this, QString::fromStdString(habitual::messages::ResultsNotSaved()));
         return;
     }
     if (replaced > 0)
         Dialogs->Information(
-            this,
-            QStringLiteral("Shift-JIS で表せない文字 %1 文字を「?」に置き換えて保存しました。")
-                .arg(replaced));
+            this, QString::fromStdString(habitual::messages::ResultsCharactersReplaced(replaced)));
 }
 
 void TMainForm::FilePrint() {
@@ -89,7 +88,7 @@ void TMainForm::FilePrint() {
     if (!Dialogs->ExecutePrint(this, printer)) return;
     Results->Flush();
     if (!PrintLines(printer, Results->Lines(), RichEditKekka->font(), windowTitle()))
-        Dialogs->Error(this, QStringLiteral("印刷できませんでした。"));
+        Dialogs->Error(this, QString::fromStdString(habitual::messages::PrintFailed()));
 }
 
 void TMainForm::FilePrintSetup() {

@@ -11,6 +11,7 @@
 #include "engine/ColumnLabel.h"
 #include "engine/CsvFile.h"
 #include "engine/Encoding.h"
+#include "engine/UserMessages.h"
 #include "ui/Main.h"
 #include "ui/Progress.h"
 #include "ui/SurveyGrid.h"
@@ -42,8 +43,8 @@ bool TMainForm::LoadSurvey(const QString& path) {
     auto reader = std::make_unique<habitual::TCsvFile>();
     const QByteArray nativePath = QFile::encodeName(path);
     if (!reader->Open(nativePath.constData(), "rt")) {
-        Dialogs->Error(this, QStringLiteral("栄養調査データ[") + path +
-                                 QStringLiteral("]が見つかりません."));
+        Dialogs->Error(
+            this, QString::fromStdString(habitual::messages::SurveyNotFound(path.toStdString())));
         return false;
     }
     reader->CountRows();
@@ -87,10 +88,8 @@ bool TMainForm::LoadSurvey(const QString& path) {
     reader->Close();
     Progress->hide();
     if (failed) {
-        Dialogs->Error(this, QStringLiteral("栄養調査データ[") + path +
-                                 QStringLiteral("]を読み込む途中でエラーが起きました。"
-                                                "ファイルの置き場所を確かめてから、"
-                                                "もう一度開いてください。"));
+        Dialogs->Error(
+            this, QString::fromStdString(habitual::messages::SurveyLoadFailed(path.toStdString())));
         return false;
     }
 

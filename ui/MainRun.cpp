@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 #include "engine/Encoding.h"
+#include "engine/UserMessages.h"
 #include "report/Report.h"
 #include "ui/Main.h"
 #include "ui/NotifyingWidgets.h"

@@ -1,8 +1,9 @@
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
-#include "engine/Estimation.h"
+#include "engine/EstimateGroup.h"
 #include "engine/RadixSort.h"
 #include "tests/support/GroupFixture.h"
 
@@ -35,7 +36,7 @@ TEST(Transform, BestPowerSearch) {
         {{10, 12, 15, 20, 30, 50, 80}, 0, 0.95628, 0},
     };
     for (const Case& c : cases) {
-        TAnova1Way ctx;
+        TTestGroup ctx;
         FillGroup(ctx, Singles(c.Values));
         ctx.NormalizeMethod = 0;
         Transform(ctx, Method(0));
@@ -44,7 +45,7 @@ TEST(Transform, BestPowerSearch) {
         EXPECT_EQ(ctx.LogOffset, c.LogOffset);
     }
     // The other candidates of the first case, as documented for users.
-    TAnova1Way ctx;
+    TTestGroup ctx;
     FillGroup(ctx, Singles({0, 1, 2, 3, 4, 5, 6, 7}));
     FindBestPower(ctx);
     for (int i = 0; i < ctx.NData; ++i)
@@ -58,7 +59,7 @@ TEST(Transform, BestPowerSearch) {
 TEST(Transform, GroupsWithoutAStraightestCandidateKeepTheirValues) {
     for (auto values : {std::vector<double>{0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1},
                         std::vector<double>{-1, -4, -2}}) {
-        TAnova1Way ctx;
+        TTestGroup ctx;
         FillGroup(ctx, Singles(values));
         ctx.NormalizeMethod = 0;
         Transform(ctx, Method(0));
@@ -92,7 +93,7 @@ TEST(Transform, LogOffsetAndGivenPowers) {
         {2, "", {-3, 7}, 0, {-3, 7}},
     };
     for (const Case& c : cases) {
-        TAnova1Way ctx;
+        TTestGroup ctx;
         FillGroup(ctx, Singles(c.Values));
         ctx.NormalizeMethod = c.Method;
         ctx.LogOffset = 0;
@@ -109,7 +110,7 @@ TEST(Transform, LogOffsetAndGivenPowers) {
 }
 
 TEST(Transform, OtherMethodsLeavePowerAndRSquareAsTheyWere) {
-    TAnova1Way ctx;
+    TTestGroup ctx;
     FillGroup(ctx, Singles({10, 12, 15, 20, 30, 50, 80}));
     ctx.Power = 0.25;
     ctx.RSquare = 0.5;
@@ -217,7 +218,7 @@ TEST(Anova, VarianceComponents) {
     };
     for (const AnovaCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        TAnova1Way ctx;
+        TTestGroup ctx;
         FillGroup(ctx, c.Persons);
         ctx.NormalizeMethod = 2;
         Transform(ctx, Method(2));
@@ -252,7 +253,7 @@ TEST(Anova, VarianceComponents) {
 }
 
 TEST(Anova, PersonsAreRunsOfEqualKeysWhereverTheRowsStood) {
-    TAnova1Way ctx;
+    TTestGroup ctx;
     FillGroup(ctx, {{"1\x01"
                      "2",
                      {1}},
@@ -274,7 +275,7 @@ TEST(Anova, PersonsAreRunsOfEqualKeysWhereverTheRowsStood) {
 
 TEST(Anova, LongKeysSharingTheirFirstBytesAreDifferentPersons) {
     const std::string stem = "district-0000001\x01household";
-    TAnova1Way ctx;
+    TTestGroup ctx;
     FillGroup(ctx, {{stem + "-2", {1}}, {stem + "-10", {5}}, {stem + "-2", {3}}, {stem, {7}}});
     ctx.NormalizeMethod = 2;
     Transform(ctx, Method(2));
@@ -283,6 +284,33 @@ TEST(Anova, LongKeysSharingTheirFirstBytesAreDifferentPersons) {
     EXPECT_EQ(ctx.KeyText(ctx.Persons[0].PersonKey), stem);
     EXPECT_EQ(ctx.KeyText(ctx.Persons[1].PersonKey), stem + "-10");
     EXPECT_EQ(ctx.Persons[2].NDays, 2);
+}
+
+TEST(Anova, APersonDrawnTwiceIsTwoPersons) {
+    // Short keys and long ones, whose order the arena decides.
+    for (const std::string& key : {std::string("A"), std::string(40, 'k')}) {
+        TTestGroup ctx;
+        FillGroup(ctx, {{key, {1, 3}}, {key, {5, 7}}, {"B", {2, 4}}});
+        ctx.NormalizeMethod = 2;
+        Transform(ctx, Method(2));
+        Anova(ctx, Method(2));
+        EXPECT_EQ(ctx.NPerson, 2) << "one draw: one person";
+
+        FillGroup(ctx, {{key, {1, 3}}, {key, {5, 7}}, {"B", {2, 4}}});
+        ctx.Records[2].Draw = ctx.Records[3].Draw = 1;
+        std::swap(ctx.Records[1], ctx.Records[2]); // the draws' records interleaved
+        Transform(ctx, Method(2));
+        Anova(ctx, Method(2));
+        ASSERT_EQ(ctx.NPerson, 3);
+        EXPECT_EQ(ctx.NMultiDay, 3);
+        EXPECT_EQ(ctx.DFError, 3);
+        double means[3];
+        for (int p = 0; p < 3; ++p) means[p] = ctx.Persons[p].PersonMean;
+        std::sort(means, means + 3);
+        EXPECT_EQ(means[0], 2);
+        EXPECT_EQ(means[1], 3);
+        EXPECT_EQ(means[2], 6);
+    }
 }
 
 TEST(Anova, GivenWithinVarianceOrRatio) {
@@ -298,7 +326,7 @@ TEST(Anova, GivenWithinVarianceOrRatio) {
         {0, 1, 10, 0, 2, 6, std::sqrt(6.0)}, // only in force with a given power
     };
     for (const Case& c : cases) {
-        TAnova1Way ctx;
+        TTestGroup ctx;
         FillGroup(ctx, {{"A", {1, 3}}, {"B", {2, 4}}, {"C", {6, 8}}});
         TAnalysisSettings s = Method(c.Method, "1");
         s.HendoMode = c.Hendo;
@@ -315,7 +343,7 @@ TEST(Anova, GivenWithinVarianceOrRatio) {
 }
 
 TEST(EstimateHabitual, Shrinkage) {
-    TAnova1Way ctx;
+    TTestGroup ctx;
     FillGroup(ctx, {{"A", {2}}, {"B", {3}}, {"C", {7}}, {"D", {7}}, {"E", {7}}});
     ctx.NPerson = 5;
     const int days[] = {2, 2, 2, 1, 3};
@@ -340,7 +368,7 @@ TEST(EstimateHabitual, DegenerateVariancesStillGiveEstimates) {
         double VB, VW, Expected; // person mean 7, group mean 4
     } cases[] = {{0, 0, 4}, {0, 2, 4}, {-3, 10, 4}, {5, 0, 7}};
     for (const Case& c : cases) {
-        TAnova1Way ctx;
+        TTestGroup ctx;
         FillGroup(ctx, {{"A", {7}}, {"B", {1}}});
         ctx.NPerson = 1;
         ctx.Persons[0].NDays = 1;
@@ -365,7 +393,7 @@ TEST(EstimateHabitual, BackTransformation) {
         {2, 0.5, 0, 0.5, 3, 3},   {0, 0, 0, 0, 1, std::exp(1.0)},
     };
     for (const Case& c : cases) {
-        TAnova1Way ctx;
+        TTestGroup ctx;
         ctx.NormalizeMethod = c.Method;
         ctx.Power = c.Power;
         ctx.LogOffset = c.LogOffset;
@@ -373,7 +401,7 @@ TEST(EstimateHabitual, BackTransformation) {
         EXPECT_NEAR(BackTransform(ctx, c.S), c.Expected, 1e-12) << c.Method << " " << c.Power;
     }
     // A given power of -0.5 is used as 0.5: exponent 2.
-    TAnova1Way ctx;
+    TTestGroup ctx;
     FillGroup(ctx, {{"A", {3}}, {"B", {3}}});
     ctx.NPerson = 1;
     ctx.Persons[0] = {ctx.Records[0].PersonKey, 1, 1, 3, 3, 0};
@@ -387,10 +415,10 @@ TEST(EstimateHabitual, BackTransformation) {
 }
 
 TEST(Percentiles, TypeSixPositions) {
-    TAnova1Way ctx;
+    TTestGroup ctx;
     FillGroup(ctx, Singles({40, 10, 30, 20}));
     ctx.NormalizeMethod = 2;
-    RunSteps(ctx, Method(2));
+    EstimateGroup(ctx, Method(2));
     const struct {
         int Entry;
         double Value;
@@ -405,10 +433,10 @@ TEST(Percentiles, TypeSixPositions) {
 }
 
 TEST(Percentiles, TwoValues) {
-    TAnova1Way ctx;
+    TTestGroup ctx;
     FillGroup(ctx, Singles({2, 1}));
     ctx.NormalizeMethod = 2;
-    RunSteps(ctx, Method(2));
+    EstimateGroup(ctx, Method(2));
     for (int p = 0; p <= 33; ++p) EXPECT_EQ(ctx.PctDaily[p], 1) << p;
     EXPECT_DOUBLE_EQ(ctx.PctDaily[34], 0.98 * 1 + 0.02 * 2);
     EXPECT_DOUBLE_EQ(ctx.PctDaily[50], 1.5);
@@ -417,19 +445,19 @@ TEST(Percentiles, TwoValues) {
 }
 
 TEST(Percentiles, OnePersonFillsEveryHabitualEntry) {
-    TAnova1Way ctx;
+    TTestGroup ctx;
     FillGroup(ctx, {{"A", {3, 5, 4}}});
     ctx.NormalizeMethod = 2;
-    RunSteps(ctx, Method(2));
+    EstimateGroup(ctx, Method(2));
     for (int p = 0; p <= 100; ++p) EXPECT_EQ(ctx.PctHabit[p], 4);
 }
 
 TEST(Percentiles, ValuesThatAreNotNumbersSortLast) {
-    TAnova1Way ctx;
+    TTestGroup ctx;
     // Under the log, -2 has no real result.
     FillGroup(ctx, Singles({3, -2, 1, 5}));
     ctx.NormalizeMethod = 1;
-    RunSteps(ctx, Method(1));
+    EstimateGroup(ctx, Method(1));
     EXPECT_EQ(ctx.Records[3].Value, -2);
     EXPECT_TRUE(std::isnan(ctx.Records[3].Transformed));
     EXPECT_EQ(ctx.PctDaily[0], 1);
@@ -437,10 +465,10 @@ TEST(Percentiles, ValuesThatAreNotNumbersSortLast) {
 }
 
 TEST(Steps, LeaveTheTablesInTheirDocumentedOrder) {
-    TAnova1Way ctx;
+    TTestGroup ctx;
     FillGroup(ctx, {{"Z", {1, 2}}, {"A", {9, 8}}, {"M", {5, 4}}});
     ctx.NormalizeMethod = 0;
-    RunSteps(ctx, Method(0));
+    EstimateGroup(ctx, Method(0));
     for (int i = 1; i < ctx.NData; ++i)
         EXPECT_LE(ctx.Records[i - 1].Transformed, ctx.Records[i].Transformed);
     for (int i = 1; i < ctx.NPerson; ++i)
@@ -449,7 +477,7 @@ TEST(Steps, LeaveTheTablesInTheirDocumentedOrder) {
 }
 
 TEST(Allocate, KeepsArraysForTheSameCount) {
-    TAnova1Way ctx;
+    TTestGroup ctx;
     EXPECT_TRUE(ctx.Allocate(0));
     EXPECT_EQ(ctx.Records, nullptr);
     ASSERT_TRUE(ctx.Allocate(3));

@@ -1,9 +1,12 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 #include "engine/Encoding.h"
+#include "engine/LineFormat.h"
 #include "engine/RunAnalysis.h"
+#include "engine/UserMessages.h"
 #include "report/Report.h"
 #include "tests/support/TempFile.h"
 
@@ -17,16 +20,18 @@ struct Handed {
     std::vector<std::string> Persons;
     std::vector<double> Values;
 };
-std::vector<Handed> handed;
 
-void RecordGroup(TAnova1Way& ctx, const TAnalysisSettings&, TResultLines& lines) {
-    Handed h;
-    for (int i = 0; i < ctx.NData; ++i) {
-        h.Persons.emplace_back(ctx.KeyText(ctx.Records[i].PersonKey));
-        h.Values.push_back(ctx.Records[i].Value);
-    }
-    handed.push_back(h);
-    lines.Add("<analysed " + std::to_string(ctx.NData) + ">");
+// A per-group analysis that notes what it was handed.
+TGroupAnalysis Recorder(std::vector<Handed>& handed) {
+    return [&handed](TAnova1Way& ctx, const TAnalysisSettings&, TResultLines& lines) {
+        Handed h;
+        for (int i = 0; i < ctx.NData; ++i) {
+            h.Persons.emplace_back(ctx.KeyText(ctx.Records[i].PersonKey));
+            h.Values.push_back(ctx.Records[i].Value);
+        }
+        handed.push_back(h);
+        lines.Add("<analysed " + std::to_string(ctx.NData) + ">");
+    };
 }
 
 TAnalysisSettings Columns(const std::string& path, std::vector<int> ids, std::vector<int> classes,
@@ -51,13 +56,13 @@ const std::string Rule(60, '=');
 
 class Driver : public ::testing::Test {
 protected:
-    void SetUp() override { handed.clear(); }
     TRunStatus Run(const std::string& utf8Survey, const TAnalysisSettings& settings) {
         File.Write(Utf8ToCp932(utf8Survey));
         TAnalysisSettings s = settings;
         s.FileName = File.Path;
-        return RunAnalysis(s, Document, &RecordGroup);
+        return RunAnalysis(s, Document, Recorder(handed));
     }
+    std::vector<Handed> handed;
     TempFile File{""};
     TMemoryResultLines Document;
 };
@@ -165,7 +170,7 @@ TEST_F(Driver, MissingFileOrFolder) {
     TMemoryResultLines lines;
     for (const char* path : {"/nonexistent/survey.csv", "/tmp"}) {
         TAnalysisSettings s = Columns(path, {0}, {}, 1);
-        const TRunStatus status = RunAnalysis(s, lines, &RecordGroup);
+        const TRunStatus status = RunAnalysis(s, lines, Recorder(handed));
         EXPECT_EQ(status.Error, TRunError::CannotOpen);
         EXPECT_NE(RunErrorMessage(status, path).find(path), std::string::npos);
     }
@@ -192,4 +197,67 @@ TEST(KeyPart, TakesThePartBetweenSeparators) {
     EXPECT_STREQ(KeyPart(key, 4), "");
     EXPECT_STREQ(KeyPart("\x01x\x01", 1), "");
     EXPECT_STREQ(KeyPart("\x01x\x01", 2), "x");
+}
+
+// The results a run hands out per group say what the report shows.
+TEST(GroupResults, MatchTheReportAndOutliveTheRun) {
+    std::string survey = "ID,性別,値\n";
+    for (int p = 0; p < 12; ++p)
+        for (int d = 0; d < 2; ++d)
+            survey += std::to_string(p) + "," + std::to_string(1 + p % 2) + "," +
+                      std::to_string(100 + 7 * p + 13 * d + (p * d) % 5) + "\n";
+    survey += "99,3,5\n"; // a group of one record: not analysed, no result
+    TempFile file(Utf8ToCp932(survey));
+    TAnalysisSettings s = Columns(file.Path, {0}, {1}, 2);
+    s.CutOffText = "130- 150";
+
+    std::vector<TGroupResult> results;
+    for (bool withValues : {false, true}) {
+        results.clear();
+        TMemoryResultLines document;
+        TRunOptions options;
+        options.WithValues = withValues;
+        options.GroupDone = [&results](TGroupResult r) { results.push_back(std::move(r)); };
+        ASSERT_TRUE(RunReport(s, document, options).Ok());
+        ASSERT_EQ(results.size(), 2u);
+
+        const std::vector<std::string> lines = Utf8(document.Lines);
+        auto shows = [&lines](const std::string& format, std::initializer_list<TFormatArg> args) {
+            const std::string line = Cp932ToUtf8(FormatLine(Utf8ToCp932(format), args));
+            return std::find(lines.begin(), lines.end(), line) != lines.end();
+        };
+        for (const TGroupResult& r : results) {
+            EXPECT_EQ(r.N, 12);
+            EXPECT_EQ(r.NPerson, 6);
+            EXPECT_TRUE(r.HabitualShown);
+            EXPECT_EQ(r.NormalizeMethod, Normalize::BestPower);
+            ASSERT_EQ(r.CandidateRSquare.size(), 21u);
+            ASSERT_GE(r.ChosenCandidate, 0);
+            const double chosen = r.CandidateRSquare[static_cast<std::size_t>(r.ChosenCandidate)];
+            EXPECT_TRUE(r.Power == 0 ? shows("最良べき数＝0(log変換) (R-square=%lf)", {chosen})
+                                     : shows("最良べき数＝%lf (R-square=%lf)", {r.Power, chosen}));
+            EXPECT_NEAR(r.PlotRSquare, chosen, 1e-12);
+            EXPECT_TRUE(shows("個人内分散（標準偏差） %16lf (%16lf)", {r.VW, r.SDW}));
+            EXPECT_TRUE(shows("　　　 90%%点 %16lf %16lf", {r.PctDaily[90], r.PctHabit[90]}));
+            EXPECT_TRUE(shows("　　標準偏差 %16lf %16lf", {r.DailySD, r.HabitSD}));
+            ASSERT_EQ(r.Shares.size(), 2u);
+            EXPECT_TRUE(
+                shows("%7lg未満%% %15lf%% %15lf%%", {130.0, r.Shares[0].Daily, r.Shares[0].Habit}));
+            EXPECT_TRUE(
+                shows("%7lg以上%% %15lf%% %15lf%%", {150.0, r.Shares[1].Daily, r.Shares[1].Habit}));
+            EXPECT_EQ(r.DailyValues.size(), withValues ? 12u : 0u);
+            EXPECT_EQ(r.HabitValues.size(), withValues ? 6u : 0u);
+            if (!withValues) continue;
+            EXPECT_TRUE(std::is_sorted(r.DailyValues.begin(), r.DailyValues.end()));
+            EXPECT_TRUE(std::is_sorted(r.HabitValues.begin(), r.HabitValues.end()));
+            EXPECT_TRUE(std::is_sorted(r.TransformedValues.begin(), r.TransformedValues.end()));
+            EXPECT_TRUE(std::is_sorted(r.NormalScores.begin(), r.NormalScores.end()));
+            EXPECT_EQ(r.DailyValues.front(), r.PctDaily[0]);
+            EXPECT_EQ(r.HabitValues.back(), r.PctHabit[100]);
+        }
+        // The heading, as the document shows it above each group.
+        EXPECT_EQ(Utf8(results[1].Heading.Lines()),
+                  (std::vector<std::string>{Rule, "分析変数：[値]", "分類変数：[性別=2]"}));
+        EXPECT_EQ(Cp932ToUtf8(results[0].Heading.ClassTexts[0]), "1");
+    }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/Encoding.h"
+#include "engine/UserMessages.h"
 #include "report/Report.h"
 #include "tests/support/CliRunner.h"
 

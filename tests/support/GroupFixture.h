@@ -1,4 +1,4 @@
-// A context holding one group, built from persons and their values.
+// A group workspace filled by hand from persons and their values.
 #pragma once
 
 #include <string>
@@ -6,26 +6,32 @@
 #include <vector>
 
 #include "engine/Anova1Way.h"
-#include "engine/Estimation.h"
+#include "engine/EstimateGroup.h"
 #include "engine/Settings.h"
 
 namespace habitual::test {
+
+// A workspace with key bytes of its own, where a run would lend it the run's.
+struct TTestGroup : TAnova1Way {
+    TKeyArena OwnKeys;
+    TTestGroup() { Keys = &OwnKeys; }
+};
 
 struct PersonValues {
     std::string Key;
     std::vector<double> Values;
 };
 
-inline void FillGroup(TAnova1Way& ctx, const std::vector<PersonValues>& persons) {
+inline void FillGroup(TTestGroup& ctx, const std::vector<PersonValues>& persons) {
     std::int32_t n = 0;
     for (const auto& p : persons) n += static_cast<std::int32_t>(p.Values.size());
     ctx.Allocate(n);
     std::int32_t i = 0;
     for (const auto& p : persons) {
-        const TKey key = ctx.Keys.Add(p.Key);
+        const TKey key = ctx.OwnKeys.Add(p.Key);
         for (double v : p.Values) {
             ctx.Records[i] =
-                TGroupRecord{key, {KeyPrefix(p.Key, 0), KeyPrefix(p.Key, 8)}, i + 1, v, v, 0};
+                TGroupRecord{key, {KeyPrefix(p.Key, 0), KeyPrefix(p.Key, 8)}, i + 1, 0, v, v, 0};
             ++i;
         }
     }
@@ -41,14 +47,6 @@ inline std::vector<PersonValues> Singles(const std::vector<double>& values) {
         persons.push_back({key, {values[i]}});
     }
     return persons;
-}
-
-inline void RunSteps(TAnova1Way& ctx, const TAnalysisSettings& s) {
-    ctx.NormalizeMethod = s.NormalizeMethod;
-    Transform(ctx, s);
-    Anova(ctx, s);
-    EstimateHabitual(ctx, s);
-    ComputePercentiles(ctx);
 }
 
 } // namespace habitual::test

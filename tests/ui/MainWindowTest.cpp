@@ -18,6 +18,7 @@
 
 #include "engine/Encoding.h"
 #include "engine/RunAnalysis.h"
+#include "engine/UserMessages.h"
 #include "report/Report.h"
 #include "tests/ui/FakeDialogs.h"
 #include "tests/ui/Fixtures.h"

@@ -1,4 +1,4 @@
-#include "report/Messages.h"
+#include "report/ReportTexts.h"
 
 #include "engine/Encoding.h"
 

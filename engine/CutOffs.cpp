@@ -1,5 +1,5 @@
+#include "engine/CutOffs.h"
 #include "engine/Decimal.h"
-#include "report/Report.h"
 
 namespace habitual {
 namespace {

@@ -1,4 +1,4 @@
-// Texts that more than one output form writes.
+// Report lines that more than one output form writes.
 #pragma once
 
 #include <string>

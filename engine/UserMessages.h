@@ -1,0 +1,40 @@
+// Every message the program shows its user about files, runs and memory, in
+// UTF-8: the window shows them in its message boxes, the batch tool writes
+// them to standard error. One home, so that both say the same.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "engine/RunData.h"
+
+namespace habitual {
+
+// A rejected run, naming the file, the row and the limit where they matter,
+// and what to do.
+std::string RunErrorMessage(const TRunStatus& status, const std::string& fileName);
+
+namespace messages {
+
+// Literals: they can be shown when no more memory can be had. The first for
+// a run, the second for any other command.
+const char* OutOfMemory();
+const char* MemoryShort();
+// Loading a survey file into the window.
+std::string SurveyNotFound(const std::string& path);
+std::string SurveyLoadFailed(const std::string& path);
+// The batch tool's first look at the survey (its header row).
+std::string SurveyUnreadable(const std::string& path);
+std::string SurveyWithoutRows(const std::string& path);
+// Results files in the window.
+std::string ResultsNotOpened();
+std::string ResultsNotSaved();
+std::string ResultsCharactersReplaced(std::size_t count);
+// Results written by the batch tool.
+std::string ResultsNotWritten(const std::string& path);
+std::string ResultsNotWrittenToStdout();
+std::string ColumnsNotWritten();
+std::string PrintFailed();
+
+} // namespace messages
+} // namespace habitual
