@@ -2,7 +2,7 @@
 
 #include "cli/Columns.h"
 #include "cli/Options.h"
-#include "cli/OutputFile.h"
+#include "platform/SaveFile.h"
 #include "engine/ColumnLabel.h"
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
@@ -88,13 +88,13 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     s.NormalizeMethod = o.Method;
     s.PowerText = Utf8ToCp932(o.Power);
     s.HendoMode = o.HendoMode;
-    (o.HendoMode == 1 ? s.VWText : s.VWBRatioText) = Utf8ToCp932(o.HendoText);
+    (o.HendoMode == Hendo::WithinGiven ? s.VWText : s.VWBRatioText) = Utf8ToCp932(o.HendoText);
     s.CutOffText = Utf8ToCp932(o.CutOffs);
     s.OutType = o.Output;
-    if (o.HendoMode != 0 && o.Method != 3)
+    if (o.HendoMode != Hendo::Estimated && o.Method != Normalize::GivenPower)
         std::fprintf(err, "habitual-cli: 注意: --within-variance と --variance-ratio は "
                           "--method power のときだけ有効です。この指定は使わずに計算します。\n");
-    if (!o.Power.empty() && o.Method != 3)
+    if (!o.Power.empty() && o.Method != Normalize::GivenPower)
         std::fprintf(err, "habitual-cli: 注意: --power は --method power のときだけ有効です。"
                           "この指定は使わずに計算します。\n");
 
@@ -109,7 +109,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     bytes = JoinResultsLines(document.Lines);
     if (o.OutputFile.empty()) {
         if (!WriteAllTo(out, bytes)) return Failure(err, messages::ResultsNotWrittenToStdout());
-    } else if (!WriteFileReplacing(o.OutputFile, bytes)) {
+    } else if (!SaveFile(o.OutputFile, bytes)) {
         return Failure(err, messages::ResultsNotWritten(o.OutputFile));
     }
     return ExitOk;

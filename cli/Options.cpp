@@ -92,6 +92,7 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
             o.HasNutrient = true;
         } else if (arg == "--method") {
             if (!value(v)) return false;
+            // In the order of the values of NormalizeMethod and OutType.
             o.Method = Choice(v, {"best", "log", "none", "power"});
             if (o.Method < 0) {
                 error = "--method には best, log, none, power のどれかを指定してください。";
@@ -106,7 +107,7 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
                 return false;
             }
             hendoGiven = true;
-            o.HendoMode = arg == "--within-variance" ? 1 : 2;
+            o.HendoMode = arg == "--within-variance" ? Hendo::WithinGiven : Hendo::RatioGiven;
         } else if (arg == "--cutoffs") {
             if (!value(o.CutOffs)) return false;
         } else if (arg == "--output") {

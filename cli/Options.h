@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/Settings.h"
+
 namespace habitual {
 
 struct TCliOptions {
@@ -13,12 +15,12 @@ struct TCliOptions {
     std::vector<std::string> Ids, Classes; // column references as given
     std::string Nutrient;
     bool HasNutrient = false;
-    int Method = 0;
+    int Method = Normalize::BestPower;
     std::string Power;
-    int HendoMode = 0;
+    int HendoMode = Hendo::Estimated;
     std::string HendoText;
     std::string CutOffs;
-    int Output = 0;
+    int Output = OutForm::Standard;
     std::string OutputFile;
     bool Utf8 = false;
     bool EncodingGiven = false;

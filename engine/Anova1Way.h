@@ -15,6 +15,7 @@
 
 #include "engine/KeyArena.h"
 #include "engine/Records.h"
+#include "engine/Settings.h"
 
 namespace habitual {
 
@@ -59,7 +60,7 @@ public:
     TPersonRecord* SortRoomPersons = nullptr;
 
     // Copied from the settings at the start of each group's analysis.
-    std::int32_t NormalizeMethod = 0;
+    std::int32_t NormalizeMethod = Normalize::BestPower;
     double VWBRatioSpec = 0; // absolute value of VWBRatioText
     double VWSpec = 0;       // absolute value of VWText
 

@@ -24,7 +24,7 @@ struct TGroupResult {
     double MeanDays = 0;
 
     // The transformation in use.
-    std::int32_t NormalizeMethod = 0;
+    std::int32_t NormalizeMethod = Normalize::BestPower;
     bool LogApplied = false;
     double Power = 0;     // 0 for the log; 1 under no transformation
     double LogOffset = 0; // added before the log; 0 when no log was applied

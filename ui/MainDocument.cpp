@@ -2,13 +2,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 
 #include <string>
 #include <vector>
 
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
+#include "platform/SaveFile.h"
 #include "report/ResultsFile.h"
 #include "ui/Main.h"
 #include "ui/Printing.h"
@@ -16,7 +16,7 @@
 #include "ui/ResultsView.h"
 
 void TMainForm::SetResultsFileType(TFileDialog& dialog, bool withExtension) const {
-    const bool standard = RadioGroupOutType->ItemIndex() == 0;
+    const bool standard = RadioGroupOutType->ItemIndex() == habitual::OutForm::Standard;
     dialog.Filter = standard ? QStringLiteral("計算結果 (*.txt)|*.txt")
                              : QStringLiteral("計算結果 (*.csv)|*.csv");
     if (withExtension) dialog.DefaultExt = standard ? QStringLiteral("txt") : QStringLiteral("csv");
@@ -66,15 +66,9 @@ void TMainForm::FileSaveAs() {
     const std::string bytes = habitual::JoinResultsLines(lines);
     lines = {};
 
-    // Written beside the target and put in its place only when complete, so
-    // that a failed save never destroys the file that was there.
-    QSaveFile file(path);
-    const bool saved = file.open(QIODevice::WriteOnly) &&
-                       file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-                           static_cast<qint64>(bytes.size()) &&
-                       file.commit();
-    if (!saved) {
-        file.cancelWriting();
+    // Saved by the rules every results file follows (platform/SaveFile.h):
+    // a failed save never destroys the file that was there.
+    if (!habitual::SaveFile(QFile::encodeName(path).toStdString(), bytes)) {
         Dialogs->Error(this, QString::fromStdString(habitual::messages::ResultsNotSaved()));
         return;
     }

@@ -69,7 +69,8 @@ void TMainForm::ButtonRunClick() {
 }
 
 void TMainForm::RadioGroupNormalizeMethodClick() {
-    const bool givenPower = RadioGroupNormalizeMethod->ItemIndex() == 3;
+    const bool givenPower =
+        RadioGroupNormalizeMethod->ItemIndex() == habitual::Normalize::GivenPower;
     RadioGroupHendo->setEnabled(givenPower);
     EditVW->setEnabled(givenPower);
     EditVWBRatio->setEnabled(givenPower);
@@ -77,13 +78,13 @@ void TMainForm::RadioGroupNormalizeMethodClick() {
 }
 
 void TMainForm::EditVWEnter() {
-    RadioGroupHendo->SetItemIndex(1);
+    RadioGroupHendo->SetItemIndex(habitual::Hendo::WithinGiven);
 }
 
 void TMainForm::EditVWBRatioEnter() {
-    RadioGroupHendo->SetItemIndex(2);
+    RadioGroupHendo->SetItemIndex(habitual::Hendo::RatioGiven);
 }
 
 void TMainForm::EditBekitiClick() {
-    RadioGroupNormalizeMethod->SetItemIndex(3);
+    RadioGroupNormalizeMethod->SetItemIndex(habitual::Normalize::GivenPower);
 }

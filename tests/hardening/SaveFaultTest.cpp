@@ -1,7 +1,6 @@
 // Saving the results with -o when the disk fails: the tool exits with 1 and a
 // message, and a file that was there before keeps its bytes.
 #include <cstdio>
-#include <dirent.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/CliRunner.h"
+#include "tests/support/TempFolder.h"
 
 using namespace habitual::test;
 
@@ -32,30 +32,6 @@ std::vector<std::string> DataTo(const std::string& survey, const std::string& ta
 
 const std::string SaveFailed = "に保存できませんでした";
 const std::string OldResults = "results of an earlier run\r\n";
-
-std::vector<std::string> Entries(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* d = opendir(folder.c_str())) {
-        while (const dirent* e = readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                names.push_back(e->d_name);
-        closedir(d);
-    }
-    return names;
-}
-
-class TempFolder {
-public:
-    TempFolder() {
-        char name[] = "/tmp/habitual-save-XXXXXX";
-        Path = mkdtemp(name) ? name : "";
-    }
-    ~TempFolder() {
-        for (const std::string& e : Entries(Path)) std::remove((Path + "/" + e).c_str());
-        rmdir(Path.c_str());
-    }
-    std::string Path;
-};
 
 // Runs script with sh in a private mount namespace, so that its mounts
 // vanish with it; the script gets the arguments as $1, $2, ...
@@ -100,7 +76,7 @@ TEST(SaveFault, TargetsThatCannotBeWritten) {
             << o.Err;
         EXPECT_TRUE(o.Out.empty());
     }
-    EXPECT_EQ(Entries(folder.Path), std::vector<std::string>{"kept.txt"});
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"kept.txt"});
 }
 
 TEST(SaveFault, StandardOutputOnAFullDevice) {
@@ -134,8 +110,7 @@ TEST(SaveFault, RenameRefusedAfterTheResultsWereWritten) {
     EXPECT_EQ(o.Status, 1);
     EXPECT_NE(o.Err.find(SaveFailed), std::string::npos) << o.Err;
     EXPECT_EQ(TempFile::ReadFile(target), OldResults);
-    EXPECT_EQ(Entries(folder.Path), std::vector<std::string>{"results.txt"})
-        << "temporary file left";
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"results.txt"}) << "temporary file left";
 }
 
 // A disk that fills up while the results are written, and a folder on a
@@ -155,17 +130,24 @@ TEST(SaveFault, FullDiskAndReadOnlyFolder) {
     struct Case {
         const char* Name;
         std::string Script;
+        std::string Before; // what is done before the run
+        std::string Entries;
     } cases[] = {
-        {"disk full", "mount -t tmpfs -o size=8k habitual-full \"$1\" && " + check},
-        {"read-only folder", "mount -t tmpfs habitual-ro \"$1\" && " + check},
+        {"disk full", "mount -t tmpfs -o size=8k habitual-full \"$1\" && " + check, "",
+         "results.txt\n"},
+        // A file with a second name is updated in place: the room for the
+        // new bytes is not there, so nothing is written.
+        {"disk full, two names", "mount -t tmpfs -o size=8k habitual-full \"$1\" && " + check,
+         "ln \"$1/results.txt\" \"$1/other.txt\" && ", "other.txt\nresults.txt\n"},
+        {"read-only folder", "mount -t tmpfs habitual-ro \"$1\" && " + check,
+         "mount -o remount,ro \"$1\" && ", "results.txt\n"},
     };
-    cases[0].Script.replace(cases[0].Script.find("MOUNT_RO"), 8, "");
-    cases[1].Script.replace(cases[1].Script.find("MOUNT_RO"), 8, "mount -o remount,ro \"$1\" && ");
-    for (const Case& c : cases) {
+    for (Case& c : cases) {
         SCOPED_TRACE(c.Name);
+        c.Script.replace(c.Script.find("MOUNT_RO"), 8, c.Before);
         const Outcome o =
             InMountNamespace(c.Script, {folder.Path, old.Path, HABITUAL_CLI, survey.Path});
-        EXPECT_EQ(o.Out, "status 1\nresults.txt\nunchanged\n") << o.Err;
+        EXPECT_EQ(o.Out, "status 1\n" + c.Entries + "unchanged\n") << o.Err;
         EXPECT_NE(o.Err.find(SaveFailed), std::string::npos) << o.Err;
     }
 }
