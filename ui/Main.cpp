@@ -23,6 +23,7 @@
 #include "ui/ErrorReport.h"
 #include "ui/Fonts.h"
 #include "ui/NotifyingWidgets.h"
+#include "ui/OptionsPage.h"
 #include "ui/Progress.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
@@ -66,8 +67,10 @@ TMainForm::TMainForm(TDialogs* dialogs, QWidget* parent)
     PageControl1->setFocusPolicy(Qt::NoFocus);
     PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
     TabSheet2 = MakeSettingsPage();
+    TabSheetOptions = new TOptionsPage;
     TabSheet3 = MakeResultsPage();
     PageControl1->addTab(TabSheet2, QStringLiteral("計算法の指定"));
+    PageControl1->addTab(TabSheetOptions, QStringLiteral("詳細設定"));
     PageControl1->addTab(TabSheet3, QStringLiteral("計算結果"));
     setCentralWidget(PageControl1);
     MakeMenus();

@@ -23,6 +23,7 @@ class TAboutBox;
 class TClickEdit;
 class TEnterEdit;
 class TFormProgress;
+class TOptionsPage;
 class TRadioGroup;
 class TResultsView;
 class TSurveyGridModel;
@@ -102,6 +103,7 @@ private:
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet2 = nullptr;
+    TOptionsPage* TabSheetOptions = nullptr;
     QWidget* TabSheet3 = nullptr;
     QPushButton* Button1 = nullptr;
     QLabel* PanelDietFileName = nullptr;
