@@ -8,6 +8,7 @@
 
 #include "engine/Anova1Way.h"
 #include "engine/GroupResult.h"
+#include "engine/Notice.h"
 #include "engine/ResultLines.h"
 #include "engine/RunData.h"
 #include "engine/Settings.h"
@@ -27,6 +28,8 @@ struct TRunOptions {
     std::function<void(TGroupResult result)> GroupDone;
     // Whether the results carry the group's values (for plots).
     bool WithValues = false;
+    // Called for each notice the run has for its user, in the order found.
+    std::function<void(TNotice notice)> Notice;
 };
 
 // Performs one run. Appends the heading lines of every group to lines and

@@ -22,6 +22,7 @@
 #include "ui/About.h"
 #include "ui/ErrorReport.h"
 #include "ui/Fonts.h"
+#include "ui/NoticePanel.h"
 #include "ui/NotifyingWidgets.h"
 #include "ui/OptionsPage.h"
 #include "ui/Progress.h"
@@ -73,6 +74,8 @@ TMainForm::TMainForm(TDialogs* dialogs, QWidget* parent)
     PageControl1->addTab(TabSheetOptions, QStringLiteral("詳細設定"));
     PageControl1->addTab(TabSheet3, QStringLiteral("計算結果"));
     setCentralWidget(PageControl1);
+    NoticePanel = new TNoticePanel(this);
+    addDockWidget(Qt::BottomDockWidgetArea, NoticePanel);
     MakeMenus();
     SetFocusOrder();
 

@@ -23,6 +23,7 @@ class TAboutBox;
 class TClickEdit;
 class TEnterEdit;
 class TFormProgress;
+class TNoticePanel;
 class TOptionsPage;
 class TRadioGroup;
 class TResultsView;
@@ -59,6 +60,7 @@ public:
 
     TAboutBox* AboutBox() const { return About; }
     TFormProgress* FormProgress() const { return Progress; }
+    TNoticePanel& Notices() const { return *NoticePanel; }
     TResultsView& ResultLines() const { return *Results; }
     TFileDialog& OpenDialog() { return OpenFile; }
     TFileDialog& SaveDialog() { return SaveFile; }
@@ -124,6 +126,7 @@ private:
     std::unique_ptr<TResultsView> Results;
     TAboutBox* About = nullptr;
     TFormProgress* Progress = nullptr;
+    TNoticePanel* NoticePanel = nullptr;
 };
 
 // The system's title: the main window's caption and the title of print jobs.
