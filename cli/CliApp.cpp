@@ -2,10 +2,10 @@
 
 #include "cli/Columns.h"
 #include "cli/Options.h"
-#include "platform/SaveFile.h"
 #include "engine/ColumnLabel.h"
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
+#include "platform/SaveFile.h"
 #include "report/Report.h"
 #include "report/ResultsFile.h"
 

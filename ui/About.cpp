@@ -13,25 +13,22 @@
 #include "ui/Main.h"
 #include "ui/NotifyingWidgets.h"
 
+QString GuideAddress(const QString& programDir) {
+    // Beside the program (Windows, and the build folder, where the build
+    // copies it), or under share/doc of the prefix the program is installed in.
+    const QString beside = programDir + QStringLiteral("/guide.html");
+    const QString shared = programDir + QStringLiteral("/../share/doc/habitual/guide.html");
+    QString guide = QFileInfo(beside).isFile() ? beside : shared;
+#ifdef _WIN32
+    if (!QFileInfo(guide).isFile()) guide = beside;
+#endif
+    return QUrl::fromLocalFile(QFileInfo(guide).absoluteFilePath()).toString();
+}
+
 QString HomeAddress() {
     const QString configured = QStringLiteral(HABITUAL_HOME_URL_TEXT);
     if (!configured.isEmpty()) return configured;
-    // The guide is installed beside the program, or under share/doc of its
-    // prefix; a program run from its build folder uses the source tree's.
-    const QString dir = QCoreApplication::applicationDirPath();
-    const QString candidates[] = {
-        dir + QStringLiteral("/guide.html"),
-        dir + QStringLiteral("/docs/guide.html"),
-        dir + QStringLiteral("/../share/doc/habitual/guide.html"),
-    };
-    QString guide = QStringLiteral(HABITUAL_SOURCE_GUIDE);
-    for (const QString& candidate : candidates) {
-        if (QFileInfo(candidate).isFile()) {
-            guide = candidate;
-            break;
-        }
-    }
-    return QUrl::fromLocalFile(QFileInfo(guide).absoluteFilePath()).toString();
+    return GuideAddress(QCoreApplication::applicationDirPath());
 }
 
 QString VersionLine() {

@@ -27,7 +27,11 @@ private:
 };
 
 // The address the About box shows and opens: the build's HABITUAL_HOME_URL,
-// or else the user guide that ships with the program, as a file address.
+// or else the user guide installed with the program, as a file address.
 QString HomeAddress();
+// The installed user guide of a program in programDir: guide.html beside it,
+// else share/doc/habitual/guide.html under its prefix (where it is installed
+// when it is in neither place).
+QString GuideAddress(const QString& programDir);
 // The version line: version number and release date of this build.
 QString VersionLine();

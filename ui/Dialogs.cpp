@@ -113,11 +113,14 @@ void TStandardDialogs::Information(QWidget* parent, const QString& text) {
     box->exec();
 }
 
-bool TStandardDialogs::ExecutePrint(QWidget* parent, QPrinter& printer) {
+bool TStandardDialogs::ExecutePrint(QWidget* parent, QPrinter& printer, bool withSelection) {
+    // Printing honours what is offered here: all pages, a range of them, or
+    // the selected text. The current page means nothing in a text view.
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
     QPrintDialog dialog(&printer, parent);
-    // Printer and number of copies only: the whole document is printed.
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, withSelection);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     return dialog.exec() == QDialog::Accepted;
 }

@@ -30,7 +30,10 @@ public:
     virtual void Error(QWidget* parent, const QString& text) = 0;
     // An information box with one "OK" button.
     virtual void Information(QWidget* parent, const QString& text) = 0;
-    virtual bool ExecutePrint(QWidget* parent, QPrinter& printer) = 0;
+    // The print dialog, offering a page range, and the selection when
+    // withSelection; the choice is left in the printer (printRange, fromPage,
+    // toPage).
+    virtual bool ExecutePrint(QWidget* parent, QPrinter& printer, bool withSelection) = 0;
     virtual bool ExecutePrintSetup(QWidget* parent, QPrinter& printer) = 0;
     // Shows a window modally and returns when it is closed.
     virtual void ShowModal(QDialog& dialog) = 0;
@@ -44,7 +47,7 @@ public:
     bool Confirm(QWidget* parent, const QString& text) override;
     void Error(QWidget* parent, const QString& text) override;
     void Information(QWidget* parent, const QString& text) override;
-    bool ExecutePrint(QWidget* parent, QPrinter& printer) override;
+    bool ExecutePrint(QWidget* parent, QPrinter& printer, bool withSelection) override;
     bool ExecutePrintSetup(QWidget* parent, QPrinter& printer) override;
     void ShowModal(QDialog& dialog) override;
 };

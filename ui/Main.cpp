@@ -1,6 +1,7 @@
 #include "ui/Main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -25,10 +26,12 @@
 #include "ui/NoticePanel.h"
 #include "ui/NotifyingWidgets.h"
 #include "ui/OptionsPage.h"
+#include "ui/PathLabel.h"
 #include "ui/Progress.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
 #include "ui/SurveyGrid.h"
+#include "ui/WaitCursor.h"
 
 const char* const SystemTitle = "Habitual 習慣的摂取量分布の推定";
 
@@ -84,9 +87,23 @@ TMainForm::TMainForm(TDialogs* dialogs, QWidget* parent)
     Progress = new TFormProgress(this);
 
     resize(722, 594 + menuBar()->sizeHint().height());
+    PreviousReporter = SetErrorReporter([this](const QString& text) { ShowError(text); });
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    SetErrorReporter(PreviousReporter);
+}
+
+void TMainForm::ShowError(const QString& text) {
+    TArrowCursor arrow;
+    QWidget* parent = QApplication::activeModalWidget();
+    Dialogs->Error(parent ? parent : this, text);
+}
+
+void TMainForm::ShowInformation(const QString& text) {
+    TArrowCursor arrow;
+    Dialogs->Information(this, text);
+}
 
 QWidget* TMainForm::MakeSettingsPage() {
     auto* page = new QWidget;
@@ -126,14 +143,13 @@ QWidget* TMainForm::MakeFileBar() {
     Button1->setFixedSize(49, 25);
     connect(Button1, &QPushButton::clicked, this, [this] { RunCommand(&TMainForm::Button1Click); });
     bar->addWidget(Button1);
-    PanelDietFileName = new QLabel(panel1);
+    PanelDietFileName = new TPathLabel(panel1);
     PanelDietFileName->setObjectName(QStringLiteral("PanelDietFileName"));
     PanelDietFileName->setFrameShape(QFrame::Panel);
     PanelDietFileName->setFrameShadow(QFrame::Sunken);
     PanelDietFileName->setAutoFillBackground(true);
     PanelDietFileName->setBackgroundRole(QPalette::Base);
     PanelDietFileName->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    PanelDietFileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
     PanelDietFileName->setFixedHeight(22);
     PanelDietFileName->setMinimumWidth(474);
     bar->addWidget(PanelDietFileName, 1);
@@ -389,9 +405,9 @@ void TMainForm::RunCommand(void (TMainForm::*handler)()) {
     try {
         (this->*handler)();
     } catch (const std::exception& error) {
-        Dialogs->Error(this, ErrorMessage(error));
+        ReportError(ErrorMessage(error));
     } catch (...) {
-        Dialogs->Error(this, QString());
+        ReportError(QString());
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 #include "engine/Settings.h"
@@ -25,6 +26,7 @@ class TEnterEdit;
 class TFormProgress;
 class TNoticePanel;
 class TOptionsPage;
+class TPathLabel;
 class TRadioGroup;
 class TResultsView;
 class TSurveyGridModel;
@@ -94,9 +96,15 @@ private:
 
     // Runs a handler; an error it throws is shown in an "エラー" box.
     void RunCommand(void (TMainForm::*handler)());
+    // The one way the window shows an error ("エラー" box) or a notice box:
+    // through its dialogs, with the ordinary pointer even while it works.
+    // Errors thrown anywhere in the program (ReportError) come here too.
+    void ShowError(const QString& text);
+    void ShowInformation(const QString& text);
     void ConnectCommand(QAction* action, void (TMainForm::*handler)());
 
     std::unique_ptr<TDialogs> OwnDialogs;
+    std::function<void(const QString&)> PreviousReporter;
     TDialogs* Dialogs;
     TFileDialog OpenFile;
     TFileDialog SaveFile;
@@ -108,7 +116,7 @@ private:
     TOptionsPage* TabSheetOptions = nullptr;
     QWidget* TabSheet3 = nullptr;
     QPushButton* Button1 = nullptr;
-    QLabel* PanelDietFileName = nullptr;
+    TPathLabel* PanelDietFileName = nullptr;
     TSurveyGridModel* GridModel = nullptr;
     QTableView* StringGridDietFile = nullptr;
     QComboBox* ComboBoxID[4] = {};

@@ -2,6 +2,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QPrinter>
+#include <QTabWidget>
 
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "ui/Printing.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
+#include "ui/WaitCursor.h"
 
 void TMainForm::SetResultsFileType(TFileDialog& dialog, bool withExtension) const {
     const bool standard = RadioGroupOutType->ItemIndex() == habitual::OutForm::Standard;
@@ -24,6 +27,7 @@ void TMainForm::SetResultsFileType(TFileDialog& dialog, bool withExtension) cons
 
 void TMainForm::FileNew() {
     if (!Dialogs->Confirm(this, QStringLiteral("計算結果をクリアします"))) return;
+    TWaitCursor wait;
     Results->Clear();
     SaveFile.FileName.clear();
     OpenFile.FileName.clear();
@@ -32,13 +36,16 @@ void TMainForm::FileNew() {
 void TMainForm::FileOpen() {
     SetResultsFileType(OpenFile, false);
     if (!Dialogs->ExecuteOpen(this, OpenFile)) return;
+    TWaitCursor wait;
     // The whole file is read before the document changes, so a file that
     // fails half-way leaves the document as it was.
     std::vector<std::string> lines;
     if (!habitual::ReadResultsFile(QFile::encodeName(OpenFile.FileName).toStdString(), lines)) {
-        Dialogs->Error(this, QString::fromStdString(habitual::messages::ResultsNotOpened()));
+        ShowError(QString::fromStdString(habitual::messages::ResultsNotOpened()));
         return;
     }
+    // What was opened is what the user wants to see.
+    PageControl1->setCurrentWidget(TabSheet3);
     Results->Clear();
     Results->HideView();
     for (const std::string& line : lines) Results->Add(line);
@@ -58,6 +65,7 @@ void TMainForm::FileSaveAs() {
                                     QStringLiteral(" が既に存在します。\n\n重ね書きしますか？")))
         return;
 
+    TWaitCursor wait;
     Results->Flush();
     std::size_t replaced = 0;
     std::vector<std::string> lines;
@@ -69,20 +77,26 @@ void TMainForm::FileSaveAs() {
     // Saved by the rules every results file follows (platform/SaveFile.h):
     // a failed save never destroys the file that was there.
     if (!habitual::SaveFile(QFile::encodeName(path).toStdString(), bytes)) {
-        Dialogs->Error(this, QString::fromStdString(habitual::messages::ResultsNotSaved()));
+        ShowError(QString::fromStdString(habitual::messages::ResultsNotSaved()));
         return;
     }
     if (replaced > 0)
-        Dialogs->Information(
-            this, QString::fromStdString(habitual::messages::ResultsCharactersReplaced(replaced)));
+        ShowInformation(
+            QString::fromStdString(habitual::messages::ResultsCharactersReplaced(replaced)));
 }
 
 void TMainForm::FilePrint() {
     QPrinter& printer = Printer();
-    if (!Dialogs->ExecutePrint(this, printer)) return;
     Results->Flush();
-    if (!PrintLines(printer, Results->Lines(), RichEditKekka->font(), windowTitle()))
-        Dialogs->Error(this, QString::fromStdString(habitual::messages::PrintFailed()));
+    // The page range and the selection are offered; a selection is offered
+    // only when there is one.
+    const QStringList selected = SelectedLines(*RichEditKekka);
+    if (!Dialogs->ExecutePrint(this, printer, !selected.isEmpty())) return;
+    TWaitCursor wait;
+    const bool onlySelection = printer.printRange() == QPrinter::Selection && !selected.isEmpty();
+    if (!PrintLines(printer, onlySelection ? selected : Results->Lines(), RichEditKekka->font(),
+                    windowTitle()))
+        ShowError(QString::fromStdString(habitual::messages::PrintFailed()));
 }
 
 void TMainForm::FilePrintSetup() {

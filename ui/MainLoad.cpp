@@ -13,8 +13,10 @@
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
 #include "ui/Main.h"
+#include "ui/PathLabel.h"
 #include "ui/Progress.h"
 #include "ui/SurveyGrid.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 
@@ -39,12 +41,12 @@ void TMainForm::Button1Click() {
 }
 
 bool TMainForm::LoadSurvey(const QString& path) {
+    TWaitCursor wait;
     // The reader's buffers are large: it lives on the heap.
     auto reader = std::make_unique<habitual::TCsvFile>();
     const QByteArray nativePath = QFile::encodeName(path);
     if (!reader->Open(nativePath.constData(), "rt")) {
-        Dialogs->Error(
-            this, QString::fromStdString(habitual::messages::SurveyNotFound(path.toStdString())));
+        ShowError(QString::fromStdString(habitual::messages::SurveyNotFound(path.toStdString())));
         return false;
     }
     reader->CountRows();
@@ -88,12 +90,11 @@ bool TMainForm::LoadSurvey(const QString& path) {
     reader->Close();
     Progress->hide();
     if (failed) {
-        Dialogs->Error(
-            this, QString::fromStdString(habitual::messages::SurveyLoadFailed(path.toStdString())));
+        ShowError(QString::fromStdString(habitual::messages::SurveyLoadFailed(path.toStdString())));
         return false;
     }
 
-    PanelDietFileName->setText(path);
+    PanelDietFileName->SetPath(path);
     GridModel->SetSurvey(labels, std::move(table), rows, width + 1);
     for (QComboBox* list : ColumnLists()) list->clear();
     for (QComboBox* list : OptionalColumnLists()) list->addItem(NoColumn);

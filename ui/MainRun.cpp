@@ -10,8 +10,10 @@
 #include "report/Report.h"
 #include "ui/Main.h"
 #include "ui/NotifyingWidgets.h"
+#include "ui/PathLabel.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 
@@ -60,12 +62,15 @@ void TMainForm::ButtonRunClick() {
     };
     habitual::TRunStatus status;
     {
+        TWaitCursor wait;
         TShowAtEnd showAtEnd{*Results};
         status = habitual::RunReport(settings, *Results);
+        // The new lines in view, whatever the output form.
+        Results->ScrollToCaret();
     }
     if (!status.Ok())
-        Dialogs->Error(this, QString::fromStdString(habitual::RunErrorMessage(
-                                 status, PanelDietFileName->text().toStdString())));
+        ShowError(QString::fromStdString(
+            habitual::RunErrorMessage(status, PanelDietFileName->text().toStdString())));
 }
 
 void TMainForm::RadioGroupNormalizeMethodClick() {

@@ -1,6 +1,8 @@
 #include "ui/SurveyGrid.h"
 
 #include <QHeaderView>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTableView>
 
 #include <utility>
@@ -49,12 +51,40 @@ QVariant TSurveyGridModel::data(const QModelIndex& index, int role) const {
 QVariant TSurveyGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role == Qt::DisplayRole)
         return orientation == Qt::Horizontal ? Cell(section + 1, 0) : Cell(0, section + 1);
-    if (role == Qt::ToolTipRole) return QString::fromUtf8(SurveyGridToolTip);
+    if (role == Qt::ToolTipRole) {
+        // A column's whole label, which its header may show cut short.
+        if (orientation == Qt::Horizontal && !Cell(section + 1, 0).isEmpty())
+            return Cell(section + 1, 0);
+        return QString::fromUtf8(SurveyGridToolTip);
+    }
     return QVariant();
 }
 
+namespace {
+
+// Column labels cut short end in an ellipsis. The style draws a header's
+// text in a label area narrower than the section, so the text is cut to that
+// area here, where the toolkit's own eliding would cut it to the section and
+// the ellipsis would fall outside.
+class TElidingHeader : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override {
+        QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+        QStyleOptionHeader section = *option;
+        section.rect = QRect(0, 0, sectionSize(logicalIndex), height());
+        const QRect label = style()->subElementRect(QStyle::SE_HeaderLabel, &section, this);
+        option->text = option->fontMetrics.elidedText(option->text, Qt::ElideRight, label.width());
+    }
+};
+
+} // namespace
+
 QTableView* MakeSurveyGridView(TSurveyGridModel* model, QWidget* parent) {
     auto* view = new QTableView(parent);
+    view->setHorizontalHeader(new TElidingHeader(Qt::Horizontal, view));
     view->setObjectName(QStringLiteral("StringGridDietFile"));
     view->setModel(model);
     view->setToolTip(QString::fromUtf8(SurveyGridToolTip));

@@ -1,8 +1,13 @@
 // The About box and how it opens its address; the progress window.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <QtTest>
 
 #include "tests/ui/Fixtures.h"
@@ -106,14 +111,26 @@ private slots:
         QVERIFY(box.isVisible());
     }
 
-    void defaultAddressIsTheShippedGuide() {
+    void defaultAddressIsTheInstalledGuide() {
         const QString address = HomeAddress();
-        if (QStringLiteral(HABITUAL_HOME_URL_TEXT).isEmpty()) {
-            QVERIFY2(address.startsWith("file:///"), qPrintable(address));
-            QVERIFY(address.endsWith("/guide.html"));
-        } else {
+        if (!QStringLiteral(HABITUAL_HOME_URL_TEXT).isEmpty()) {
             QCOMPARE(address, QStringLiteral(HABITUAL_HOME_URL_TEXT));
+            return;
         }
+        QCOMPARE(address, GuideAddress(QCoreApplication::applicationDirPath()));
+
+        // Beside the program where it is there, else under share/doc of the
+        // prefix; never in the source folder the program was built from.
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/doc/habitual")));
+        const QString bin = prefix.filePath(QStringLiteral("bin"));
+        const QString shared = prefix.filePath(QStringLiteral("share/doc/habitual/guide.html"));
+        QCOMPARE(GuideAddress(bin), QUrl::fromLocalFile(shared).toString());
+        QFile beside(bin + QStringLiteral("/guide.html"));
+        QVERIFY(beside.open(QIODevice::WriteOnly));
+        beside.close();
+        QCOMPARE(GuideAddress(bin), QUrl::fromLocalFile(beside.fileName()).toString());
     }
 
     void boxShowsTitleVersionAndClosesEitherWay() {

@@ -6,14 +6,20 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <thread>
 
 #include "engine/Encoding.h"
 #include "tests/ui/FakeDialogs.h"
 #include "tests/ui/Fixtures.h"
 #include "ui/About.h"
 #include "ui/Main.h"
+#include "ui/Printing.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
 
@@ -95,8 +101,11 @@ private slots:
         other.Open(Path("round.txt"));
         QCOMPARE(other.Document().Lines(), lines);
         QCOMPARE(other.Form.SaveDialog().FileName, Path("round.txt"));
-        QVERIFY(other.Form.OpenDialog().FileName.isEmpty() ||
-                other.Form.OpenDialog().FileName == Path("round.txt"));
+        // The open dialog keeps what was chosen in it, and proposes it next.
+        QCOMPARE(other.Form.OpenDialog().FileName, Path("round.txt"));
+        QCOMPARE(Control<QTabWidget>(other.Form, "PageControl1")->currentWidget()->objectName(),
+                 QStringLiteral("TabSheet3"));
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     void userEditsAreWhatIsSaved() {
@@ -218,23 +227,57 @@ private slots:
         // The folder does not exist: nothing can be written.
         w.SaveAs(Path("missing-folder/out.txt"));
         QCOMPARE(w.Dialogs.Errors, QStringList("ファイルを保存できませんでした。"));
+        QCOMPARE(w.Dialogs.ErrorCursors, QList<Qt::CursorShape>{Qt::ArrowCursor});
+        QVERIFY(!QApplication::overrideCursor());
 
-        // A folder that cannot be written to: the file in it stays whole
-        // (root may write anywhere, so this part needs an ordinary user).
+        // A folder that takes no new files: a file in it that may be written
+        // is saved in place.
         const QString locked = Path("locked");
         QVERIFY(QDir().mkpath(locked));
         const QString target = locked + QStringLiteral("/kept.txt");
         QVERIFY(WriteBytes(target, "old\r\n"));
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        QFile probe(locked + QStringLiteral("/probe"));
-        const bool rootLike = probe.open(QIODevice::WriteOnly);
-        if (rootLike) probe.remove();
         w.Dialogs.ConfirmAnswers << true;
         w.SaveAs(target);
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ExeOwner);
-        QCOMPARE(ReadBytes(target), rootLike ? QByteArray("new\r\n") : QByteArray("old\r\n"));
-        if (!rootLike) QCOMPARE(w.Dialogs.Errors.size(), 2);
+        QCOMPARE(ReadBytes(target), QByteArray("new\r\n"));
+        QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList("kept.txt"));
+        QCOMPARE(w.Dialogs.Errors.size(), 1);
+    }
+
+    void savingOntoSpecialFiles() {
+        TWindow w;
+        w.SetLines({"新しい結果"});
+        // A device is written to and stays a device.
+        w.Dialogs.ConfirmAnswers << true;
+        w.SaveAs(QStringLiteral("/dev/null"));
+        QVERIFY(w.Dialogs.Errors.isEmpty());
+        QVERIFY(!QFileInfo(QStringLiteral("/dev/null")).isFile());
+
+        // A named pipe receives the bytes and stays a pipe.
+        const QString fifo = Path("pipe");
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QByteArray received;
+        std::thread reader([&] {
+            QFile pipe(fifo);
+            if (pipe.open(QIODevice::ReadOnly)) received = pipe.readAll();
+        });
+        w.Dialogs.ConfirmAnswers << true;
+        w.SaveAs(fifo);
+        reader.join();
+        QVERIFY(w.Dialogs.Errors.isEmpty());
+        QCOMPARE(received, Sjis("新しい結果\r\n"));
+        QVERIFY(!QFileInfo(fifo).isFile());
+
+        // Through a symbolic link the file it names is updated.
+        const QString file = Path("linked.txt");
+        QVERIFY(WriteBytes(file, "old\r\n"));
+        QVERIFY(QFile::link(file, Path("link.txt")));
+        w.Dialogs.ConfirmAnswers << true;
+        w.SaveAs(Path("link.txt"));
+        QVERIFY(QFileInfo(Path("link.txt")).isSymLink());
+        QCOMPARE(ReadBytes(file), Sjis("新しい結果\r\n"));
     }
 
     void charactersWithoutShiftJisAreCountedWhenSaved() {
@@ -270,6 +313,44 @@ private slots:
         QCOMPARE(w.Document().Count(), 150);
 
         // A cancelled print dialog prints nothing.
+        QVERIFY(!w.Dialogs.PrintOfferedSelection);
+        const int pages = PdfPageCount(bytes);
+
+        // A page range prints those pages of the whole layout only.
+        w.Dialogs.PrintAnswer = [&pdf](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(2, 3);
+        };
+        w.Trigger("FilePrintItem");
+        QCOMPARE(PdfPageCount(ReadBytes(pdf)), 2);
+        w.Dialogs.PrintAnswer = [&pdf, pages](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(pages, pages + 5);
+        };
+        w.Trigger("FilePrintItem");
+        QCOMPARE(PdfPageCount(ReadBytes(pdf)), 1);
+
+        // With text selected the selection is offered, and printed alone.
+        QTextCursor cursor(w.View()->document());
+        cursor.movePosition(QTextCursor::Down, QTextCursor::MoveAnchor, 10);
+        cursor.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, 2);
+        cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+        w.View()->setTextCursor(cursor);
+        w.Dialogs.PrintAnswer = [&pdf](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setPrintRange(QPrinter::Selection);
+        };
+        w.Trigger("FilePrintItem");
+        QVERIFY(w.Dialogs.PrintOfferedSelection);
+        QCOMPARE(PdfPageCount(ReadBytes(pdf)), 1);
+        QCOMPARE(SelectedLines(*w.View()),
+                 QStringList({"行 10 **********", "行 11 **********", "行 12 **********"}));
+
         QVERIFY(QFile::remove(pdf));
         w.Dialogs.PrintAnswer = nullptr;
         w.Trigger("FilePrintItem");

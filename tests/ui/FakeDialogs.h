@@ -2,6 +2,8 @@
 // records what was asked.
 #pragma once
 
+#include <QApplication>
+#include <QCursor>
 #include <QList>
 #include <QPrinter>
 #include <QStringList>
@@ -20,12 +22,16 @@ public:
     QList<bool> ConfirmAnswers;
     // Sets up the printer chosen in the print dialog; unset cancels it.
     std::function<void(QPrinter&)> PrintAnswer;
+    // Whether the print dialog last offered the selection.
+    bool PrintOfferedSelection = false;
 
     // What the window asked, in order.
     QList<TFileDialog> OpenShown;
     QList<TFileDialog> SaveShown;
     QStringList Confirms;
     QStringList Errors;
+    // The pointer's shape when each error box was shown.
+    QList<Qt::CursorShape> ErrorCursors;
     QStringList Informations;
     int PrintSetupShown = 0;
     int ModalShown = 0;
@@ -42,10 +48,17 @@ public:
         Confirms << text;
         return !ConfirmAnswers.isEmpty() && ConfirmAnswers.takeFirst();
     }
-    void Error(QWidget*, const QString& text) override { Errors << text; }
+    void Error(QWidget*, const QString& text) override {
+        Errors << text;
+        ErrorCursors << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                        : Qt::ArrowCursor);
+    }
     void Information(QWidget*, const QString& text) override { Informations << text; }
-    bool ExecutePrint(QWidget*, QPrinter& printer) override {
+    bool ExecutePrint(QWidget*, QPrinter& printer, bool withSelection) override {
+        PrintOfferedSelection = withSelection;
         if (!PrintAnswer) return false;
+        printer.setPrintRange(QPrinter::AllPages);
+        printer.setFromTo(0, 0);
         PrintAnswer(printer);
         return true;
     }

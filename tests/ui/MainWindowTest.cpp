@@ -3,15 +3,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -23,7 +29,9 @@
 #include "tests/ui/FakeDialogs.h"
 #include "tests/ui/Fixtures.h"
 #include "ui/About.h"
+#include "ui/Browser.h"
 #include "ui/Main.h"
+#include "ui/PathLabel.h"
 #include "ui/Progress.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
@@ -511,6 +519,73 @@ private slots:
         w.Group("RadioGroupOutType")->SetItemIndex((outType + 1) % 3);
         w.Form.ButtonRunClick();
         QCOMPARE(w.Document(), first + MemoryReport(w.Form.CollectSettings()));
+    }
+
+    void workShowsTheWaitCursorAndTheNewLines() {
+        TWindow w;
+        // The progress window keeps itself painted while a file loads, which
+        // lets a timer look at the pointer in the middle of the load.
+        Qt::CursorShape during = Qt::ArrowCursor;
+        QTimer::singleShot(0, &w.Form, [&during] {
+            if (QApplication::overrideCursor()) during = QApplication::overrideCursor()->shape();
+        });
+        w.Load(SurveyPath);
+        QCOMPARE(during, Qt::WaitCursor);
+        QVERIFY(!QApplication::overrideCursor());
+
+        // A comma-separated run longer than the view: its last lines are in view.
+        w.ChooseColumns();
+        w.Group("RadioGroupOutType")->SetItemIndex(habitual::OutForm::CsvData);
+        for (int i = 0; i < 6; ++i) w.Form.ButtonRunClick();
+        w.Form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.Form));
+        auto* view = Control<QPlainTextEdit>(w.Form, "RichEditKekka");
+        QVERIFY(view->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
+        QVERIFY(!QApplication::overrideCursor());
+
+        // A failed run's error box comes with the ordinary pointer.
+        const QString gone = WriteSurvey("soon-gone.csv", SmallSurvey());
+        w.Load(gone);
+        w.ChooseColumns();
+        QVERIFY(QFile::remove(gone));
+        w.Form.ButtonRunClick();
+        QCOMPARE(w.Dialogs.ErrorCursors, QList<Qt::CursorShape>{Qt::ArrowCursor});
+    }
+
+    void longPathsAndLabelsShowAnEllipsisAndTheirWholeText() {
+        TWindow w;
+        QByteArray survey = Sjis("id,とても長い見出しの列名がここに入ります,値\n1,2,3\n");
+        const QString folder = Dir.filePath(QString(60, QLatin1Char('f')));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/長い名前の調査データ.csv");
+        QVERIFY(WriteBytes(path, survey));
+        w.Load(path);
+        auto* panel = Control<TPathLabel>(w.Form, "PanelDietFileName");
+        QCOMPARE(panel->text(), path);
+        QCOMPARE(panel->toolTip(), path);
+        const QString shown = panel->ShownText(300);
+        QVERIFY2(shown.contains(QChar(0x2026)) && shown.endsWith(QStringLiteral("調査データ.csv")),
+                 qPrintable(shown));
+        QCOMPARE(w.Form.CollectSettings().FileName, QFile::encodeName(path).toStdString());
+
+        auto* grid = Control<QTableView>(w.Form, "StringGridDietFile");
+        QCOMPARE(grid->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString(),
+                 QStringLiteral("2.とても長い見出しの列名がここに入ります"));
+        QCOMPARE(grid->model()->data(grid->model()->index(0, 1), Qt::ToolTipRole).toString(),
+                 QString::fromUtf8(SurveyGridToolTip));
+    }
+
+    void errorsOfEveryPartReachTheWindowsErrorBox() {
+        TWindow w;
+        // An error thrown where no command catches it, here in the About box.
+        TBrowserLauncher launcher;
+        launcher.Command = []() -> QString { throw std::runtime_error("レジストリが読めない"); };
+        w.Form.AboutBox()->SetLauncher(launcher);
+        auto* address = Control<QLabel>(*w.Form.AboutBox(), "Label4");
+        w.Form.AboutBox()->show();
+        QTest::mouseDClick(address, Qt::LeftButton);
+        QCOMPARE(w.Dialogs.Errors, QStringList("レジストリが読めない"));
     }
 
     void rejectedRunShowsWhyAndKeepsTheDocument() {
