@@ -250,8 +250,13 @@ TEST(ResultsFile, SplitsIntoLinesOfAtMost511Bytes) {
             joined += line;
         }
         EXPECT_EQ(sizes, c.Sizes) << c.Name;
-        // No piece ends in the middle of a character.
+        // No piece ends in the middle of a character, and no byte is lost:
+        // the pieces are the bytes up to the end mark without CR and LF.
         EXPECT_EQ(Cp932ToUtf8(joined).find("\xEF\xBF\xBD"), std::string::npos) << c.Name;
+        std::string kept = c.Bytes.substr(0, c.Bytes.find('\x1A'));
+        std::erase(kept, '\r');
+        std::erase(kept, '\n');
+        EXPECT_EQ(joined, kept) << c.Name;
     }
 }
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -168,13 +169,21 @@ TEST_F(Driver, ColumnPositionsFarBeyondTheRowReadAsEmpty) {
 
 TEST_F(Driver, MissingFileOrFolder) {
     TMemoryResultLines lines;
-    for (const char* path : {"/nonexistent/survey.csv", "/tmp"}) {
+    // The survey is read again when the run starts: a file removed after it
+    // was loaded is missing too.
+    auto removed = std::make_unique<TempFile>("id,v\n1,2\n");
+    const std::string removedPath = removed->Path;
+    removed.reset();
+    for (const std::string& path :
+         {std::string("/nonexistent/survey.csv"), std::string("/tmp"), removedPath}) {
         TAnalysisSettings s = Columns(path, {0}, {}, 1);
         const TRunStatus status = RunAnalysis(s, lines, Recorder(handed));
         EXPECT_EQ(status.Error, TRunError::CannotOpen);
-        EXPECT_NE(RunErrorMessage(status, path).find(path), std::string::npos);
+        EXPECT_NE(RunErrorMessage(status, path).find("[" + path + "]を開けませんでした"),
+                  std::string::npos);
     }
     EXPECT_EQ(lines.Count(), 0);
+    EXPECT_TRUE(handed.empty());
 }
 
 TEST_F(Driver, LongColumnNamesAreCutAtACharacterBoundary) {

@@ -1,15 +1,12 @@
 // The batch tool on survey files that are missing, empty, malformed or hold
 // extreme values: every case ends in its documented outcome, never a crash.
 #include <gtest/gtest.h>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "engine/Encoding.h"
-#include "engine/UserMessages.h"
-#include "report/Report.h"
 #include "tests/support/CliRunner.h"
 
 using namespace habitual;
@@ -296,24 +293,6 @@ TEST(BadInput, AllEqualValuesHaveNoVariance) {
             EXPECT_EQ(text.find("-0.000000"), std::string::npos) << text;
         }
     }
-}
-
-// The survey is read again when the run starts; a file removed after it was
-// loaded rejects the run with a message and writes nothing.
-TEST(BadInput, SurveyRemovedBetweenLoadingAndRunning) {
-    auto survey = std::make_unique<TempFile>(Header + Rows);
-    const std::vector<std::string> args = With(survey->Path, {"--columns"});
-    ASSERT_EQ(RunTool(args).Status, 0);
-    TAnalysisSettings s;
-    s.FileName = survey->Path;
-    s.IdColumns[0] = 0;
-    s.NutrientColumn = 2;
-    survey.reset();
-    TMemoryResultLines lines;
-    const TRunStatus status = RunReport(s, lines);
-    EXPECT_EQ(status.Error, TRunError::CannotOpen);
-    EXPECT_TRUE(lines.Lines.empty());
-    EXPECT_NE(RunErrorMessage(status, s.FileName).find("を開けませんでした"), std::string::npos);
 }
 
 // The survey is read more than once (header, count, rows), which a pipe or an

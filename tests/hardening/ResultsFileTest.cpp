@@ -35,21 +35,3 @@ TEST(ResultsFileInput, BinaryDataOpensAsShortLinesAndSavesBack) {
     EXPECT_EQ(joined, expected);
     EXPECT_EQ(SplitResultsText(JoinResultsLines(lines)), lines);
 }
-
-// 500 double-byte characters: 511 bytes would end inside the 256th, so the
-// first line takes 255 characters (510 bytes) and the second the rest.
-TEST(ResultsFileInput, LongJapaneseLineIsCutBetweenCharacters) {
-    std::string line;
-    for (int i = 0; i < 500; ++i) line += "あ";
-    const std::string sjis = Utf8ToCp932(line);
-    ASSERT_EQ(sjis.size(), 1000u);
-    TempFile file(sjis + "\r\n" + std::string(1000, 'x') + "\r\n", ".txt");
-    std::vector<std::string> lines;
-    ASSERT_TRUE(ReadResultsFile(file.Path, lines));
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0], sjis.substr(0, 510));
-    EXPECT_EQ(lines[1], sjis.substr(510));
-    EXPECT_EQ(lines[2].size(), 511u);
-    EXPECT_EQ(lines[3].size(), 489u);
-    EXPECT_EQ(Cp932ToUtf8(lines[0]) + Cp932ToUtf8(lines[1]), line);
-}

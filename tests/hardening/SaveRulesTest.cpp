@@ -97,6 +97,21 @@ TEST(SaveRules, APipeIsWrittenToAndStaysAPipe) {
     EXPECT_TRUE(S_ISFIFO(StatOf(fifo).st_mode));
 }
 
+TEST(SaveRules, ADeviceIsWrittenToAndStaysADevice) {
+    ASSERT_TRUE(SaveFile("/dev/null", New));
+    EXPECT_TRUE(S_ISCHR(StatOf("/dev/null").st_mode));
+}
+
+// A name near the length limit leaves no room for a longer temporary name.
+TEST(SaveRules, ANameNearTheLengthLimit) {
+    TempFolder folder;
+    const std::string target = folder.Path + "/" + std::string(250, 'r') + ".txt";
+    ASSERT_TRUE(SaveFile(target, New));
+    EXPECT_EQ(TempFile::ReadFile(target), New);
+    ASSERT_TRUE(SaveFile(target, Old));
+    EXPECT_EQ(TempFile::ReadFile(target), Old);
+}
+
 TEST(SaveRules, AFolderIsRefused) {
     TempFolder folder;
     EXPECT_FALSE(SaveFile(folder.Path, New));
