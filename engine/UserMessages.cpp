@@ -32,6 +32,18 @@ std::string SurveyWithoutRows(const std::string& path) {
            "]には行がありません。見出し行とデータ行のあるファイルを指定してください。";
 }
 
+std::string ConfirmClear() {
+    return "計算結果をクリアします";
+}
+
+std::string ConfirmOverwrite(const std::string& path) {
+    return "ファイル " + path + " が既に存在します。\n\n重ね書きしますか？";
+}
+
+std::string ConfirmExit() {
+    return "終了します";
+}
+
 std::string ResultsNotOpened() {
     return "ファイルを開けませんでした。";
 }

@@ -26,6 +26,10 @@ std::string SurveyLoadFailed(const std::string& path);
 // The batch tool's first look at the survey (its header row).
 std::string SurveyUnreadable(const std::string& path);
 std::string SurveyWithoutRows(const std::string& path);
+// The window's questions ("確認" boxes).
+std::string ConfirmClear();
+std::string ConfirmOverwrite(const std::string& path);
+std::string ConfirmExit();
 // Results files in the window.
 std::string ResultsNotOpened();
 std::string ResultsNotSaved();

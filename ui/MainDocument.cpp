@@ -26,7 +26,7 @@ void TMainForm::SetResultsFileType(TFileDialog& dialog, bool withExtension) cons
 }
 
 void TMainForm::FileNew() {
-    if (!Dialogs->Confirm(this, QStringLiteral("計算結果をクリアします"))) return;
+    if (!Dialogs->Confirm(this, QString::fromStdString(habitual::messages::ConfirmClear()))) return;
     TWaitCursor wait;
     Results->Clear();
     SaveFile.FileName.clear();
@@ -61,8 +61,8 @@ void TMainForm::FileSaveAs() {
     // Asked for every file that is there, readable or not: a file that cannot
     // be read can still be overwritten.
     if (QFileInfo::exists(path) &&
-        !Dialogs->Confirm(this, QStringLiteral("ファイル ") + path +
-                                    QStringLiteral(" が既に存在します。\n\n重ね書きしますか？")))
+        !Dialogs->Confirm(
+            this, QString::fromStdString(habitual::messages::ConfirmOverwrite(path.toStdString()))))
         return;
 
     TWaitCursor wait;
@@ -104,5 +104,5 @@ void TMainForm::FilePrintSetup() {
 }
 
 void TMainForm::FileExit() {
-    if (Dialogs->Confirm(this, QStringLiteral("終了します"))) close();
+    if (Dialogs->Confirm(this, QString::fromStdString(habitual::messages::ConfirmExit()))) close();
 }
