@@ -13,6 +13,7 @@ void TAnova1Way::Release() {
     FreeRecordArray(Persons);
     FreeRecordArray(SortRoomRecords);
     FreeRecordArray(SortRoomPersons);
+    FreeRecordArray(Scratch);
 }
 
 bool TAnova1Way::Allocate(std::int32_t n) {
@@ -25,7 +26,8 @@ bool TAnova1Way::Allocate(std::int32_t n) {
     Persons = MakeRecordArray<TPersonRecord>(count);
     SortRoomRecords = MakeRecordArray<TGroupRecord>(count);
     SortRoomPersons = MakeRecordArray<TPersonRecord>(count);
-    if (!Records || !Persons || !SortRoomRecords || !SortRoomPersons) {
+    Scratch = MakeRecordArray<double>(count * ScratchPerRecord);
+    if (!Records || !Persons || !SortRoomRecords || !SortRoomPersons || !Scratch) {
         Release();
         return false;
     }

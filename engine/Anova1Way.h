@@ -58,6 +58,10 @@ public:
     // Room the sorts of Records and Persons move entries into.
     TGroupRecord* SortRoomRecords = nullptr;
     TPersonRecord* SortRoomPersons = nullptr;
+    // Room for ScratchPerRecord values per record that a step keeps for
+    // itself while it works (the best-power screen).
+    static constexpr int ScratchPerRecord = 3;
+    double* Scratch = nullptr;
 
     // Copied from the settings at the start of each group's analysis.
     std::int32_t NormalizeMethod = Normalize::BestPower;
@@ -71,8 +75,10 @@ public:
     double RSquare = 0;   // R-square of the best power
     double LogOffset = 0; // added before the log: half the smallest non-zero value when a 0 occurs
     // The best-power search: the R-square of each candidate in the order
-    // tried (not a number where a candidate has none), and the index of the
-    // one chosen (-1 when none straightened anything).
+    // tried (not a number where a candidate has none; for a candidate the
+    // screen showed could not win, the screened value, within its bound of
+    // the exact one), and the index of the one chosen (-1 when none
+    // straightened anything).
     double CandidateRSquare[Candidates] = {};
     int ChosenCandidate = -1;
 

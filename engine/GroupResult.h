@@ -33,7 +33,9 @@ struct TGroupResult {
     double PlotRSquare = 0;
     // Best power only: the R-square of every candidate in the order tried
     // (the log, then the exponents 2, 1, 2/3 ... 1/10; not a number where a
-    // candidate has none) and the index of the one chosen (-1: none was).
+    // candidate has none; for one that could not win, its screened value,
+    // within about 1e-9 of the exact one) and the index of the one chosen
+    // (-1: none was).
     std::vector<double> CandidateRSquare;
     int ChosenCandidate = -1;
 

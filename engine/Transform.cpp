@@ -1,9 +1,11 @@
 #include "engine/Transform.h"
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 #include <limits>
 
 #include "engine/Decimal.h"
+#include "engine/PowerScreen.h"
 #include "engine/RadixSort.h"
 
 namespace habitual {
@@ -70,10 +72,39 @@ double NormalPlotRSquare(const TAnova1Way& ctx) {
         [&ctx](std::int32_t i) { return ctx.Records[i].NormalScore; });
 }
 
+namespace {
+
+// The search's own computation of candidate k's R-square: k = 0 is the log of
+// Value + LogOffset, k >= 1 the power 1 / b with b = k / 2 (and x^1 the value
+// itself, exactly as the power function gives it). Writes Transformed.
+double SearchRSquare(TAnova1Way& ctx, int k, double zMean) {
+    const std::int32_t n = ctx.NData;
+    TGroupRecord* rec = ctx.Records;
+    const double b = 0.5 * k;
+    if (k == 0) SetLogOffset(ctx);
+    // The candidate's values and their mean in one pass over the group.
+    double st = 0;
+    bool allEqual = true;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const double v = rec[i].Value;
+        const double t = k == 0 ? std::log(v + ctx.LogOffset) : k == 2 ? v : std::pow(v, 1.0 / b);
+        rec[i].Transformed = t;
+        st += t;
+        if (!(t == rec[0].Transformed)) allEqual = false;
+    }
+    return PlotRSquareAbout(
+        n, [rec](std::int32_t i) { return rec[i].Transformed; },
+        [rec](std::int32_t i) { return rec[i].NormalScore; }, st / n, zMean, allEqual);
+}
+
+} // namespace
+
 // Candidate k = 0 is the log; candidate k >= 1 the exponent 1 / b with
 // b = k / 2: 2, 1, 2/3, 1/2, ... 1/10. Each is scored by the R-square of its
 // normal probability plot against the Blom scores of the sorted values, and
-// the first of the highest scores wins.
+// the first of the highest scores wins. The powers are screened first
+// (engine/PowerScreen.h), and only those that could win are computed with the
+// power function; the choice and its R-square are those of computing all.
 double FindBestPower(TAnova1Way& ctx) {
     const std::int32_t n = ctx.NData;
     TGroupRecord* rec = ctx.Records;
@@ -85,33 +116,32 @@ double FindBestPower(TAnova1Way& ctx) {
     for (std::int32_t i = 0; i < n; ++i) sz += rec[i].NormalScore;
     const double zMean = sz / n;
 
+    // The log and x^1 cost little: computed as the search computes them.
+    std::bitset<TAnova1Way::Candidates> known;
+    double exact[TAnova1Way::Candidates] = {};
+    for (int k : {0, 2}) {
+        exact[k] = SearchRSquare(ctx, k, zMean);
+        known.set(k);
+    }
+    const TPowerScreen screen =
+        ctx.Scratch ? ScreenPowers(ctx, zMean, ctx.Scratch) : TPowerScreen{};
+    const std::bitset<TAnova1Way::Candidates> compute = CandidatesToCompute(screen, exact, known);
+
     ctx.RSquare = 0;
     ctx.ChosenCandidate = -1;
     double chosen = -1; // no candidate yet
     for (int k = 0; k < TAnova1Way::Candidates; ++k) {
-        const double b = 0.5 * k;
-        if (k == 0) SetLogOffset(ctx);
-        // The candidate's values and their mean in one pass over the group.
-        double st = 0;
-        bool allEqual = true;
-        for (std::int32_t i = 0; i < n; ++i) {
-            const double v = rec[i].Value;
-            // x^1 is x itself, exactly as the power function gives it.
-            const double t = k == 0   ? std::log(v + ctx.LogOffset)
-                             : k == 2 ? v
-                                      : std::pow(v, 1.0 / b);
-            rec[i].Transformed = t;
-            st += t;
-            if (!(t == rec[0].Transformed)) allEqual = false;
+        // A candidate that cannot win keeps its screened R-square for the record.
+        if (!known[k] && !compute[k]) {
+            ctx.CandidateRSquare[k] = screen.Value[k];
+            continue;
         }
-        const double r = PlotRSquareAbout(
-            n, [rec](std::int32_t i) { return rec[i].Transformed; },
-            [rec](std::int32_t i) { return rec[i].NormalScore; }, st / n, zMean, allEqual);
+        const double r = known[k] ? exact[k] : SearchRSquare(ctx, k, zMean);
         ctx.CandidateRSquare[k] = r;
         if (r > ctx.RSquare) { // a NaN never wins, an equal later one neither
             ctx.RSquare = r;
             ctx.ChosenCandidate = k;
-            chosen = b;
+            chosen = 0.5 * k;
         }
     }
     // No candidate straightens anything (all values equal, or no R-square is

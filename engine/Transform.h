@@ -36,22 +36,33 @@ void SetLogOffset(TAnova1Way& ctx);
 // number when the transformed values are all equal.
 double NormalPlotRSquare(const TAnova1Way& ctx);
 
+// The sums of squares and products of values t(i) and scores z(i),
+// i = 0 .. n - 1, about their means, which the caller has taken first in a
+// pass of its own.
+struct TPlotSums {
+    double Stt = 0, Szz = 0, Stz = 0;
+};
+template <class T, class Z>
+TPlotSums PlotSumsAbout(std::int32_t n, T t, Z z, double tMean, double zMean) {
+    TPlotSums s;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const double dt = t(i) - tMean;
+        const double dz = z(i) - zMean;
+        s.Stt += dt * dt;
+        s.Szz += dz * dz;
+        s.Stz += dt * dz;
+    }
+    return s;
+}
+
 // The R-square of a normal probability plot of values t(i) against scores
-// z(i), i = 0 .. n - 1, about their means, which the caller has taken first
-// in a pass of its own. Values that are all equal have no R-square (their
+// z(i) about their means. Values that are all equal have no R-square (their
 // mean may differ from them by a rounding error, which would make one up).
 template <class T, class Z>
 double PlotRSquareAbout(std::int32_t n, T t, Z z, double tMean, double zMean, bool allEqual) {
     if (allEqual) return std::numeric_limits<double>::quiet_NaN();
-    double stt = 0, szz = 0, stz = 0;
-    for (std::int32_t i = 0; i < n; ++i) {
-        const double dt = t(i) - tMean;
-        const double dz = z(i) - zMean;
-        stt += dt * dt;
-        szz += dz * dz;
-        stz += dt * dz;
-    }
-    return stz * stz / (stt * szz);
+    const TPlotSums s = PlotSumsAbout(n, t, z, tMean, zMean);
+    return s.Stz * s.Stz / (s.Stt * s.Szz);
 }
 
 // The same with the means taken here, in a first pass.
