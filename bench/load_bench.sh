@@ -26,43 +26,16 @@ while [ $# -gt 0 ]; do
     shift
 done
 build=${build:-$repo/build/release}
-data=${HABITUAL_BENCH_DATA:-${XDG_CACHE_HOME:-$HOME/.cache}/habitual-bench}
-timer=/usr/bin/time
-[ -x "$timer" ] || { echo "load_bench.sh: $timer missing (Debian package time)" >&2; exit 1; }
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    if [ "$build" = "$repo/build/release" ]; then
-        (cd "$repo" && cmake --preset release >/dev/null)
-    else
-        cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    fi
-fi
-type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
-[ "$type" = Release ] || echo "warning: $build is a '$type' build, not Release" >&2
+bench_name=load_bench.sh
+source "$repo/bench/common.sh"
+timer=$bench_timer
 log=$(mktemp)
 trap 'rm -f "$log" "$log.out"' EXIT
-if ! cmake --build "$build" -j2 --target habitual-gen-survey habitual-load-bench >"$log" 2>&1; then
-    cat "$log" >&2
-    echo "load_bench.sh: the build failed" >&2
-    exit 1
-fi
 
-find_tool() {
-    local path
-    path=$(find "$build" -type f -name "$1" -perm -u+x -print -quit)
-    [ -n "$path" ] || { echo "load_bench.sh: $1 not found under $build" >&2; exit 1; }
-    echo "$path"
-}
-gen=$(find_tool habitual-gen-survey)
-bench=$(find_tool habitual-load-bench)
-
-mkdir -p "$data"
-survey=$data/survey-p500000-d2-n10-s1-shuffle.csv
-if [ ! -f "$survey" ] || [ "$gen" -nt "$survey" ]; then
-    echo "generating $survey"
-    "$gen" --persons 500000 --days 2 --nutrients 10 --seed 1 --shuffle -o "$survey.part"
-    mv "$survey.part" "$survey"
-fi
+bench_build "$build" habitual-gen-survey habitual-load-bench
+gen=$(bench_tool "$build" habitual-gen-survey)
+bench=$(bench_tool "$build" habitual-load-bench)
+survey=$(bench_survey "$gen" 500000)
 echo "survey: $survey ($(stat -c %s "$survey") bytes)"
 cat "$survey" >/dev/null # into the page cache: the runs measure the program, not the disk
 

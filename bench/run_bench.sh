@@ -31,40 +31,14 @@ while [ $# -gt 0 ]; do
     shift
 done
 build=${build:-$repo/build/release}
-data=${HABITUAL_BENCH_DATA:-${XDG_CACHE_HOME:-$HOME/.cache}/habitual-bench}
-timer=/usr/bin/time
-[ -x "$timer" ] || { echo "run_bench.sh: $timer missing (Debian package time)" >&2; exit 1; }
+bench_name=run_bench.sh
+source "$repo/bench/common.sh"
+timer=$bench_timer
 
-# --- build -------------------------------------------------------------------
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    if [ "$build" = "$repo/build/release" ]; then
-        (cd "$repo" && cmake --preset release >/dev/null)
-    else
-        cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    fi
-fi
-type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
-[ "$type" = Release ] || echo "warning: $build is a '$type' build, not Release" >&2
-cmake --build "$build" -j2 --target habitual-gen-survey habitual-cli >/dev/null
-
-find_tool() {
-    local path
-    path=$(find "$build" -type f -name "$1" -perm -u+x -print -quit)
-    [ -n "$path" ] || { echo "run_bench.sh: $1 not found under $build" >&2; exit 1; }
-    echo "$path"
-}
-gen=$(find_tool habitual-gen-survey)
-cli=$(find_tool habitual-cli)
-
-# --- survey file -------------------------------------------------------------
-mkdir -p "$data"
-survey=$data/survey-p${persons}-d2-n10-s1-shuffle.csv
-if [ ! -f "$survey" ] || [ "$gen" -nt "$survey" ]; then
-    echo "generating $survey"
-    "$timer" -f "  generated in %e s" "$gen" --persons "$persons" --days 2 --nutrients 10 \
-        --seed 1 --shuffle -o "$survey.part"
-    mv "$survey.part" "$survey"
-fi
+bench_build "$build" habitual-gen-survey habitual-cli
+gen=$(bench_tool "$build" habitual-gen-survey)
+cli=$(bench_tool "$build" habitual-cli)
+survey=$(bench_survey "$gen" "$persons")
 rows=$(($(wc -l <"$survey") - 1))
 echo "survey: $survey"
 echo "  $rows data rows, $(stat -c %s "$survey") bytes"
