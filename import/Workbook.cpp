@@ -259,14 +259,14 @@ public:
         : Book(book), Sheet(sheet), Limit(limit), Rows(rows) {}
 
     void Start(std::string_view name, const char** a) override {
-        if (name == "sheetData") {
+        if (name == "c" && InData) {
+            StartCell(Attribute(a, "r"), Attribute(a, "t"));
+        } else if (name == "sheetData") {
             InData = true;
         } else if (!InData) {
             return;
         } else if (name == "row") {
             StartRow(Attribute(a, "r"));
-        } else if (name == "c") {
-            StartCell(Attribute(a, "r"), Attribute(a, "t"));
         } else if (InCell) {
             if (name == "v") InValue = true;
             if (name == "is") InInline = true;
@@ -326,7 +326,9 @@ private:
             return;
         }
         Column = column;
-        Type = type ? type : "n";
+        // "s" shared, "inlineStr", "str" a formula's text, "b", "e", "d", "n".
+        const std::string_view t = type ? type : "n";
+        Type = t == "inlineStr" ? 'i' : t == "str" ? 't' : t.empty() ? 'n' : t[0];
         InCell = true;
         Value.clear();
         Inline.Clear();
@@ -336,11 +338,11 @@ private:
         InCell = InValue = InInline = false;
         Field.clear();
         TConversionStop stop;
-        if (Type == "s") {
+        if (Type == 's') {
             if (!SharedField()) return;
         } else {
-            const bool text = Type == "inlineStr" || Type == "str";
-            CleanText(Type == "inlineStr" ? Inline.Collected : Value, text, Clean);
+            const bool text = Type == 'i' || Type == 't';
+            CleanText(Type == 'i' ? Inline.Collected : Value, text, Clean);
             stop = AppendField(Clean, Field);
             if (stop.Stopped()) {
                 Fail(stop.Reason == TConversionStop::TReason::Malformed
@@ -387,7 +389,8 @@ private:
     bool InData = false, InCell = false, InValue = false, InInline = false;
     std::int64_t Row = 0, LinesDone = 0;
     std::int32_t Column = 0, Written = 0;
-    std::string Type, Value, Clean, Field;
+    char Type = 'n';
+    std::string Value, Clean, Field;
     TStringItem Inline;
 };
 

@@ -1,14 +1,98 @@
 #include "import/Xml.h"
 
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <expat.h>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <thread>
+#include <vector>
 
 namespace habitual {
 namespace {
 
-constexpr int PieceSize = 1 << 18;
+constexpr std::size_t PieceSize = 1 << 20;
+constexpr int Pieces = 4;
+
+// Inflates a part on a thread of its own while the parser works on the
+// pieces already inflated: the two take about as long as each other, and
+// the machine has a core for each. A few pieces of fixed size are passed to
+// and fro, so that memory stays bounded whatever the part's size.
+class TInflater {
+public:
+    explicit TInflater(TZipArchive::TEntry& entry) : Entry(entry) {
+        for (int i = 0; i < Pieces; ++i) Free.emplace_back(PieceSize);
+        Worker = std::thread([this] { Work(); });
+    }
+    ~TInflater() {
+        {
+            std::lock_guard<std::mutex> lock(Lock);
+            Stop = true;
+        }
+        Changed.notify_all();
+        Worker.join();
+    }
+    // The next piece (its size in size), empty at the end; false when the
+    // part is damaged.
+    bool Next(std::vector<char>& piece, std::size_t& size) {
+        std::unique_lock<std::mutex> lock(Lock);
+        if (!piece.empty()) Free.push_back(std::move(piece));
+        Changed.notify_all();
+        Changed.wait(lock, [this] { return !Full.empty() || Ended; });
+        piece.clear();
+        size = 0;
+        if (!Full.empty()) {
+            piece = std::move(Full.front().first);
+            size = Full.front().second;
+            Full.pop_front();
+            return true;
+        }
+        return !Damaged;
+    }
+
+private:
+    void Work() {
+        for (;;) {
+            std::vector<char> piece;
+            {
+                std::unique_lock<std::mutex> lock(Lock);
+                Changed.wait(lock, [this] { return !Free.empty() || Stop; });
+                if (Stop) return;
+                piece = std::move(Free.back());
+                Free.pop_back();
+            }
+            std::size_t size = 0;
+            bool damaged = false;
+            while (size < piece.size()) {
+                const std::int64_t n = Entry.Read(piece.data() + size, piece.size() - size);
+                if (n <= 0) {
+                    damaged = n < 0;
+                    break;
+                }
+                size += static_cast<std::size_t>(n);
+            }
+            std::lock_guard<std::mutex> lock(Lock);
+            if (size > 0 && !damaged) Full.emplace_back(std::move(piece), size);
+            if (size < PieceSize || damaged) {
+                Ended = true;
+                Damaged = damaged;
+                Changed.notify_all();
+                return;
+            }
+            Changed.notify_all();
+        }
+    }
+
+    TZipArchive::TEntry& Entry;
+    std::mutex Lock;
+    std::condition_variable Changed;
+    std::vector<std::vector<char>> Free;
+    std::deque<std::pair<std::vector<char>, std::size_t>> Full;
+    bool Stop = false, Ended = false, Damaged = false;
+    std::thread Worker;
+};
 
 struct TParse {
     XML_Parser Parser;
@@ -47,8 +131,11 @@ struct TParserFree {
 } // namespace
 
 std::string_view LocalName(const char* name) {
-    const char* colon = std::strrchr(name, ':');
-    return colon ? colon + 1 : name;
+    const char* start = name;
+    const char* p = name;
+    for (; *p; ++p)
+        if (*p == ':') start = p + 1;
+    return {start, static_cast<std::size_t>(p - start)};
 }
 
 const char* Attribute(const char** attributes, std::string_view name) {
@@ -75,13 +162,13 @@ bool ParsePart(const TZipArchive& archive, std::string_view part, std::uint64_t 
         problem.Part = std::string(part);
         return false;
     };
+    TInflater inflater(*entry);
+    std::vector<char> piece;
     for (;;) {
-        void* buffer = XML_GetBuffer(parser.get(), PieceSize);
-        if (!buffer) throw std::bad_alloc();
-        const std::int64_t n = entry->Read(static_cast<char*>(buffer), PieceSize);
-        if (n < 0) return damaged();
-        const XML_Status status =
-            XML_ParseBuffer(parser.get(), static_cast<int>(n), n == 0 ? XML_TRUE : XML_FALSE);
+        std::size_t n = 0;
+        if (!inflater.Next(piece, n)) return damaged();
+        const XML_Status status = XML_Parse(parser.get(), piece.data(), static_cast<int>(n),
+                                            n == 0 ? XML_TRUE : XML_FALSE);
         if (!handler.Problem.Ok()) {
             problem = handler.Problem;
             return false;

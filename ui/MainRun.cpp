@@ -7,8 +7,10 @@
 
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
+#include "import/SurveyFile.h"
 #include "report/Report.h"
 #include "ui/Main.h"
+#include "ui/NoticePanel.h"
 #include "ui/NotifyingWidgets.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
@@ -58,10 +60,15 @@ void TMainForm::ButtonRunClick() {
             }
         }
     };
+    habitual::TRunOptions options;
+    options.Input = CollectInput();
+    options.Open = &habitual::OpenSurvey;
+    options.Notice = [this](const habitual::TNotice& notice) { NoticePanel->Add(notice); };
+    NoticePanel->Clear();
     habitual::TRunStatus status;
     {
         TShowAtEnd showAtEnd{*Results};
-        status = habitual::RunReport(settings, *Results);
+        status = habitual::RunReport(settings, *Results, options);
     }
     if (!status.Ok())
         Dialogs->Error(this, QString::fromStdString(habitual::RunErrorMessage(

@@ -18,6 +18,9 @@ public:
     QStringList SaveAnswers;
     // Answers to "確認" boxes in turn; an empty queue answers "いいえ(&N)".
     QList<bool> ConfirmAnswers;
+    // The sheet each sheet question answers in turn (an index); -1 or an
+    // empty queue cancels it.
+    QList<int> SheetAnswers;
     // Sets up the printer chosen in the print dialog; unset cancels it.
     std::function<void(QPrinter&)> PrintAnswer;
 
@@ -27,6 +30,7 @@ public:
     QStringList Confirms;
     QStringList Errors;
     QStringList Informations;
+    QList<QStringList> SheetsShown;
     int PrintSetupShown = 0;
     int ModalShown = 0;
 
@@ -54,6 +58,12 @@ public:
         return false;
     }
     void ShowModal(QDialog&) override { ++ModalShown; }
+    bool ChooseSheet(QWidget*, const QString&, const QStringList& sheets, int& chosen) override {
+        SheetsShown << sheets;
+        if (SheetAnswers.isEmpty()) return false;
+        chosen = SheetAnswers.takeFirst();
+        return chosen >= 0;
+    }
 
 private:
     static bool Answer(QStringList& answers, TFileDialog& dialog) {
