@@ -36,7 +36,7 @@ TNotice NotNumbersNotice(const TRowTally& rows, bool skipMissing, const std::str
     notice.Level = TNotice::TLevel::Warning;
     notice.Group = group;
     notice.Text = "分析変数が空欄か数値でない " + std::to_string(rows.Count) + " 行を" +
-                  (skipMissing ? "計算から除きました" : "0 として計算しました") + "（データ " +
+                  (skipMissing ? "計算から除きました" : " 0 として計算しました") + "（データ " +
                   Positions(rows) + More(rows) + "）。";
     return notice;
 }
