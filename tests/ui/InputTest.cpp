@@ -97,7 +97,8 @@ private slots:
         QVERIFY(w.Load(sjis));
         choice->setCurrentIndex(2);
         QCOMPARE(w.Dialogs.Errors.size(), 1);
-        QVERIFY(w.Dialogs.Errors[0].contains(QStringLiteral("1 行目に UTF-8 として正しくない")));
+        QVERIFY(w.Dialogs.Errors[0].contains(
+            QStringLiteral("ファイルの 1 行目、2 列目に UTF-8 として正しくない")));
         QCOMPARE(choice->currentIndex(), 0);
         QVERIFY(w.Shown().contains(QStringLiteral("Shift-JIS")));
         QCOMPARE(w.List("ComboBoxEiyoso")->itemText(1), QStringLiteral("2.性別"));
