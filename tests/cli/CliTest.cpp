@@ -210,8 +210,8 @@ TEST(Cli, Utf8SurveysAndWorkbooksReadAsTheirShiftJisForm) {
     }
     EXPECT_EQ(RunTool({utf8.Path, "--columns"}).Out,
               RunTool({dir + "/sample-survey.csv", "--columns"}).Out);
-    EXPECT_EQ(RunTool({dir + "/sample-survey.xlsx", "--columns"}).Out.substr(0, 17),
-              "1.地区\n2.世帯番号\n");
+    EXPECT_EQ(RunTool({dir + "/sample-survey.xlsx", "--columns"}).Out.find("1.地区\n2.世帯番号\n"),
+              0u);
 }
 
 TEST(Cli, ReadingOptionsAndNotices) {
