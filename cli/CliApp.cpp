@@ -5,6 +5,7 @@
 #include "engine/ColumnLabel.h"
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
+#include "import/SurveyFile.h"
 #include "platform/SaveFile.h"
 #include "report/Report.h"
 #include "report/ResultsFile.h"
@@ -18,6 +19,10 @@ int UsageError(std::FILE* err, const std::string& message) {
     std::fprintf(err, "habitual-cli: %s\n「habitual-cli --help」で使い方を表示します。\n",
                  message.c_str());
     return ExitUsage;
+}
+
+void Warn(std::FILE* err, const std::string& message) {
+    std::fprintf(err, "habitual-cli: 注意: %s\n", message.c_str());
 }
 
 int Failure(std::FILE* err, const std::string& message) {
@@ -73,8 +78,17 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         break;
     }
 
+    // The survey is opened once: the header is read from it, and the run
+    // takes it over.
+    TOpenedSurvey survey = OpenSurvey(o.Survey, o.Input);
+    if (!survey.Source) return Failure(err, messages::InputProblem(survey.Problem, o.Survey));
+    if (o.SheetGiven && survey.Format != TSurveyFormat::Workbook)
+        Warn(err, "--sheet はブック（.xlsx）のときだけ有効です。この指定は使わずに読みます。");
+    if (o.InputEncodingGiven && survey.Format == TSurveyFormat::Workbook)
+        Warn(err,
+             "--input-encoding は CSV ファイルのときだけ有効です。この指定は使わずに読みます。");
     THeader header;
-    if (!ReadHeader(o.Survey, header)) return Failure(err, messages::SurveyUnreadable(o.Survey));
+    if (!ReadHeader(survey, header)) return Failure(err, messages::SurveyLoadFailed(o.Survey));
     if (header.Texts.empty()) return Failure(err, messages::SurveyWithoutRows(o.Survey));
     if (o.Action == TCliOptions::TAction::Columns)
         return ListColumns(header, o.EncodingGiven && !o.Utf8, out, err);
@@ -92,14 +106,21 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     s.CutOffText = Utf8ToCp932(o.CutOffs);
     s.OutType = o.Output;
     if (o.HendoMode != Hendo::Estimated && o.Method != Normalize::GivenPower)
-        std::fprintf(err, "habitual-cli: 注意: --within-variance と --variance-ratio は "
-                          "--method power のときだけ有効です。この指定は使わずに計算します。\n");
+        Warn(err, "--within-variance と --variance-ratio は --method power のときだけ有効です。"
+                  "この指定は使わずに計算します。");
     if (!o.Power.empty() && o.Method != Normalize::GivenPower)
-        std::fprintf(err, "habitual-cli: 注意: --power は --method power のときだけ有効です。"
-                          "この指定は使わずに計算します。\n");
+        Warn(err, "--power は --method power のときだけ有効です。この指定は使わずに計算します。");
 
+    TRunOptions options;
+    options.Input = o.Input;
+    options.Open = [&survey](const std::string&, const TInputOptions&) {
+        return std::move(survey);
+    };
+    options.Notice = [err](const TNotice& notice) {
+        Warn(err, notice.Group.empty() ? notice.Text : notice.Group + " " + notice.Text);
+    };
     TMemoryResultLines document;
-    const TRunStatus status = RunReport(s, document);
+    const TRunStatus status = RunReport(s, document, options);
     if (!status.Ok()) return Failure(err, RunErrorMessage(status, o.Survey));
 
     std::string bytes;

@@ -8,18 +8,20 @@
 
 namespace habitual {
 
-bool ReadHeader(const std::string& path, THeader& header) {
+bool ReadHeader(TOpenedSurvey& survey, THeader& header) {
     auto reader = std::make_unique<TCsvFile>();
-    if (!reader->Open(path.c_str(), "rt")) return false;
+    if (!survey.Source) return false;
+    reader->Attach(std::move(survey.Source));
     // The window offers the header's fields below the widest row's field
     // count, at most 256; the header itself is never wider than the widest
     // row, so its first 256 fields are exactly those.
     reader->NextRow();
-    if (reader->ReadFailed()) return false;
+    const bool failed = reader->ReadFailed();
     header.Texts.clear();
     for (int c = 0; c < reader->NFields && c < TCsvFile::MaxCountFields; ++c)
         header.Texts.emplace_back(reader->Fields[c]);
-    return true;
+    survey.Source = reader->Detach();
+    return !failed;
 }
 
 int ResolveColumn(const THeader& header, const std::string& ref) {

@@ -24,7 +24,10 @@ const char* UsageText() {
            "               [--within-variance 個人内分散 | --variance-ratio 個人内/間分散比]\n"
            "               [--cutoffs \"10 20-\"] [--output standard|summary|data]\n"
            "               [-o 出力ファイル] [--encoding cp932|utf-8]\n"
+           "               [--input-encoding auto|cp932|utf-8] [--sheet シート] [--skip-missing]\n"
            "  habitual-cli 調査データ.csv --columns\n"
+           "\n"
+           "  調査データは CSV ファイル（Shift-JIS か UTF-8）か Excel ブック（.xlsx）です。\n"
            "\n"
            "  列は 1 から数えた列番号（画面の「3.性別」なら 3）か、見出し行の文字列です。\n"
            "  --id                 個人識別IDの列（4つまで）\n"
@@ -40,6 +43,11 @@ const char* UsageText() {
            "data=カンマ区切りデータ\n"
            "  -o                   計算結果の出力先（省略時は標準出力）\n"
            "  --encoding           出力の文字コード（既定は cp932 = Shift-JIS）\n"
+           "  --input-encoding     調査データ（CSV）の文字コード。auto=自動判定（既定） "
+           "cp932=Shift-JIS utf-8=UTF-8\n"
+           "  --sheet              ブックのシート（名前か 1 から数えた番号。既定は最初のシート）\n"
+           "  --skip-missing       分析変数が空欄か数値でない行を計算から除く（既定は 0 "
+           "として計算）\n"
            "  --columns            見出し行の列の一覧を表示して終了（--encoding cp932 "
            "の指定がなければ UTF-8）\n"
            "  --help, --version    この説明、版数を表示して終了\n"
@@ -128,6 +136,26 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
             }
             o.Utf8 = e == 1;
             o.EncodingGiven = true;
+        } else if (arg == "--input-encoding") {
+            if (!value(v)) return false;
+            const int e = Choice(v, {"auto", "cp932", "utf-8"});
+            if (e < 0) {
+                error = "--input-encoding には auto, cp932, utf-8 のどれかを指定してください。";
+                return false;
+            }
+            o.Input.Encoding = e == 0   ? TInputEncoding::Auto
+                               : e == 1 ? TInputEncoding::Cp932
+                                        : TInputEncoding::Utf8;
+            o.InputEncodingGiven = true;
+        } else if (arg == "--sheet") {
+            if (!value(o.Input.Sheet)) return false;
+            if (o.Input.Sheet.empty()) {
+                error = "--sheet にはシートの名前か番号を指定してください。";
+                return false;
+            }
+            o.SheetGiven = true;
+        } else if (arg == "--skip-missing") {
+            o.Input.SkipMissing = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "知らないオプションです: " + arg;
             return false;

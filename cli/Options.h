@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/Settings.h"
+#include "engine/SurveyInput.h"
 
 namespace habitual {
 
@@ -24,6 +25,9 @@ struct TCliOptions {
     std::string OutputFile;
     bool Utf8 = false;
     bool EncodingGiven = false;
+    TInputOptions Input;
+    bool InputEncodingGiven = false;
+    bool SheetGiven = false;
 };
 
 // Fills options from the arguments; returns false with a message (UTF-8)

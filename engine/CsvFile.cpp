@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
+#include <string>
 
 #include "engine/Encoding.h"
 
@@ -26,6 +26,14 @@ bool HasContent(const char* line) {
     return false;
 }
 
+// A line without content that still holds text: its characters' bytes all
+// lie at 0x80 and above.
+bool HoldsHiddenText(const char* line) {
+    for (const char* p = line; *p; ++p)
+        if (static_cast<unsigned char>(*p) >= 0x80) return true;
+    return false;
+}
+
 } // namespace
 
 TCsvFile::~TCsvFile() {
@@ -37,40 +45,49 @@ std::FILE* TCsvFile::Open(const char* path, const char* mode) {
     if (!path || !mode || mode[0] != 'r') return nullptr;
     // Always binary underneath: the text-mode rules (CR dropped, 0x1A ends
     // the data) are applied here, the same on every platform.
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return nullptr;
-    // Only a regular file can be read twice, once to count and once to take
-    // the rows; a pipe or a device would give a run over nothing, or none
-    // that ends.
-    struct stat st;
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(f);
-        return nullptr;
-    }
-    File = f;
-    BufferPos = BufferEnd = 0;
-    DataEnded = ReadError = false;
+    std::unique_ptr<TFileSource> file = TFileSource::Open(path);
+    if (!file) return nullptr;
+    std::FILE* stream = file->File();
+    Attach(std::move(file));
+    File = stream;
     return File;
 }
 
+void TCsvFile::Attach(std::unique_ptr<TByteSource> source) {
+    Close();
+    Source = std::move(source);
+    BufferPos = BufferEnd = 0;
+    DataEnded = ReadError = false;
+    PhysicalLine = 0;
+    AtLineStart = true;
+}
+
+std::unique_ptr<TByteSource> TCsvFile::Detach() {
+    std::unique_ptr<TByteSource> source = std::move(Source);
+    File = nullptr;
+    if (source) source->Rewind();
+    return source;
+}
+
 void TCsvFile::Close() {
-    if (File) std::fclose(File);
+    Source.reset();
     File = nullptr;
 }
 
 void TCsvFile::Rewind() {
-    if (!File) return;
+    if (!Source) return;
     BufferPos = BufferEnd = 0;
     DataEnded = ReadError = false;
-    std::clearerr(File);
-    if (std::fseek(File, 0, SEEK_SET) != 0) ReadError = DataEnded = true;
+    PhysicalLine = 0;
+    AtLineStart = true;
+    if (!Source->Rewind()) ReadError = DataEnded = true;
 }
 
 bool TCsvFile::Refill() {
-    if (DataEnded || !File) return false;
-    std::size_t n = std::fread(Buffer, 1, BufferSize, File);
+    if (DataEnded || !Source) return false;
+    std::size_t n = Source->Read(Buffer, BufferSize);
     if (n == 0) {
-        if (std::ferror(File)) ReadError = true;
+        if (Source->Failed()) ReadError = true;
         DataEnded = true;
         return false;
     }
@@ -128,7 +145,9 @@ bool TCsvFile::ReadLine(char* buffer, int size) {
     }
     buffer[stored] = '\0';
     if (!any) return false;
-    if (stored > 0 && buffer[stored - 1] == '\n') buffer[stored - 1] = '\0';
+    if (AtLineStart) ++PhysicalLine;
+    AtLineStart = stored > 0 && buffer[stored - 1] == '\n';
+    if (AtLineStart) buffer[stored - 1] = '\0';
     return true;
 }
 
@@ -240,9 +259,13 @@ void TCsvFile::CountRows() {
     Rewind();
     NRows = 0;
     MaxFields = 0;
+    SkippedWithText = {};
     std::int32_t counter = 0;
     while (ReadLine(Line, LineSize)) {
-        if (!HasContent(Line)) continue;
+        if (!HasContent(Line)) {
+            if (HoldsHiddenText(Line)) SkippedWithText.Add(PhysicalLine);
+            continue;
+        }
         bool firstHasText = false;
         const int count = CountFields(Line, MaxCountFields, firstHasText);
         if (count > MaxFields) MaxFields = count;
@@ -254,6 +277,14 @@ void TCsvFile::CountRows() {
 
 void TCsvFile::NextRow() {
     NFields = ReadRow(Fields, MaxRowFields);
+}
+
+int ColumnAfter(std::string_view text) {
+    // The text and one byte of content behind it, NUL-terminated as a line.
+    std::string line(text.substr(0, text.find('\0')));
+    line += 'x';
+    bool firstHasText = false;
+    return CountFields(line.data(), static_cast<int>(line.size()) + 1, firstHasText);
 }
 
 } // namespace habitual

@@ -1,5 +1,7 @@
 // The survey file reader: splits the comma-separated Shift-JIS survey file
-// into rows and fields with fixed buffers, allocating nothing per row.
+// into rows and fields with fixed buffers, allocating nothing per row. It
+// reads a file as it lies on disk (Open), or the CP932 bytes of any other
+// source (Attach): a UTF-8 file or a workbook sheet, with the same rules.
 //
 // Field texts live in the reader's own buffer (FieldText): the pointers in
 // Fields, and those ReadRow stores into a caller's array, stay valid until
@@ -9,6 +11,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string_view>
+
+#include "engine/ByteSource.h"
+#include "engine/RowTally.h"
 
 namespace habitual {
 
@@ -27,6 +34,11 @@ public:
     // read in text mode: CR bytes dropped, 0x1A ends the data). A folder or
     // anything else that is not a readable file gives nullptr.
     std::FILE* Open(const char* path, const char* mode);
+    // Reads the bytes of source instead (File stays nullptr).
+    void Attach(std::unique_ptr<TByteSource> source);
+    // Hands the source back, at its start, and closes the reader.
+    std::unique_ptr<TByteSource> Detach();
+    bool IsOpen() const { return Source != nullptr; }
     void Close();
     void Rewind();
     void CountRows();
@@ -45,6 +57,14 @@ public:
     // the end of the data.
     bool ReadFailed() const { return ReadError; }
 
+    // The physical line (from 1, LF counted) that the last line read belongs
+    // to; a long line's pieces share its number. For a sheet, its row.
+    std::int64_t LineNo() const { return PhysicalLine; }
+    // Set by CountRows: the lines skipped as blank although they held text
+    // (bytes 0x80 and above only, besides commas, quotes, spaces and control
+    // bytes), by physical line.
+    TRowTally SkippedWithText;
+
     std::FILE* File = nullptr;
     char Line[LineSize];
     char FieldText[LineSize];
@@ -54,8 +74,9 @@ public:
     std::int32_t NFields = 0;
 
 private:
-    int NextByte();
     bool Refill();
+
+    std::unique_ptr<TByteSource> Source;
 
     static constexpr int BufferSize = 1 << 16;
     unsigned char Buffer[BufferSize];
@@ -63,6 +84,12 @@ private:
     int BufferEnd = 0;
     bool DataEnded = false; // end of file, a read error, or a 0x1A byte met
     bool ReadError = false;
+    std::int64_t PhysicalLine = 0;
+    bool AtLineStart = true;
 };
+
+// The column (from 1) that a byte following text would stand in, when text
+// is the start of a line: the reader's field rules applied to it.
+int ColumnAfter(std::string_view text);
 
 } // namespace habitual

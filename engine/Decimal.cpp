@@ -56,6 +56,11 @@ bool FastDecimal(std::string_view number, double& value) {
 } // namespace
 
 double ParseDecimal(std::string_view text) {
+    bool isNumber;
+    return ParseDecimal(text, isNumber);
+}
+
+double ParseDecimal(std::string_view text, bool& isNumber) {
     std::size_t i = 0, n = text.size();
     while (i < n && IsSpace(text[i])) ++i;
     std::size_t start = i;
@@ -66,6 +71,7 @@ double ParseDecimal(std::string_view text) {
         ++i;
         while (i < n && IsDigit(text[i])) ++i, ++digits;
     }
+    isNumber = digits > 0;
     if (digits == 0) return 0.0;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;

@@ -10,5 +10,8 @@
 namespace habitual {
 
 double ParseDecimal(std::string_view text);
+// The same, and whether the text begins with a number at all (otherwise the
+// value is 0 because there is none: an empty text, "NA", "-", "欠測").
+double ParseDecimal(std::string_view text, bool& isNumber);
 
 } // namespace habitual

@@ -15,6 +15,37 @@ std::string Cp932ToUtf8(std::string_view cp932);
 // number is added to *replaced when it is given.
 std::string Utf8ToCp932(std::string_view utf8, std::size_t* replaced = nullptr);
 
+// Where an exact conversion stopped.
+struct TConversionStop {
+    enum class TReason {
+        None,
+        NoCp932Form, // a character that CP932 cannot hold
+        Malformed,   // bytes that are not UTF-8
+    };
+    TReason Reason = TReason::None;
+    std::size_t Offset = 0; // of the character or the bad bytes in the input
+    std::size_t Length = 0; // their bytes
+    bool Stopped() const { return Reason != TReason::None; }
+};
+
+// UTF-8 text to CP932, appended to *out (or only checked when out is
+// nullptr). ASCII stays byte for byte; every other character must have a
+// CP932 code that reads back as the same character, so that no two texts
+// become one: no '?', no best fit. The one addition: the seven characters
+// that the JIS tables give for codes where CP932 has a look-alike
+// (〜 ‖ − ¢ £ ¬ —, as text from a Mac or converted by JIS rules holds them)
+// take those codes. Stops at the first character without a code or the first
+// bytes that are not UTF-8; *out then holds the text before it. nonAscii, when
+// given, is set when the text holds any character beyond ASCII.
+TConversionStop Utf8ToCp932Exact(std::string_view utf8, std::string* out, bool* nonAscii = nullptr);
+
+// The length of the longest start of text that does not end inside a UTF-8
+// sequence: where a stream of UTF-8 can be cut into pieces.
+std::size_t Utf8CompleteLength(std::string_view text);
+
+// The code point of the UTF-8 character at the start of text, and "U+20BB7".
+std::string CodePointName(std::string_view utf8Character);
+
 // A Japanese literal of the source (UTF-8) in CP932, converted once per
 // literal text and kept for the life of the process.
 const std::string& Sjis(std::string_view utf8Literal);

@@ -25,8 +25,13 @@ const char* KeyPart(std::string_view key, int n) {
 
 void MakeHeading(const TRunData& run, const TAnalysisSettings& settings, const TGroupRange& group,
                  TGroupHeading& heading) {
+    MakeHeading(run, settings, group.ClassKey, heading);
+}
+
+void MakeHeading(const TRunData& run, const TAnalysisSettings& settings, TKey classKey,
+                 TGroupHeading& heading) {
     heading.NutrientName = run.NutrientName;
-    const std::string_view key = run.Keys.Text(group.ClassKey);
+    const std::string_view key = run.Keys.Text(classKey);
     for (int k = 0; k < 3; ++k) {
         heading.ClassNames[k] = run.ClassNames[k];
         heading.ClassTexts[k] = KeyPart(key, k + 1);

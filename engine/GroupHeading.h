@@ -27,6 +27,9 @@ struct TGroupHeading {
 // Fills heading (reusing its texts' room) for a group of the run.
 void MakeHeading(const TRunData& run, const TAnalysisSettings& settings, const TGroupRange& group,
                  TGroupHeading& heading);
+// The same for a classification key of the run.
+void MakeHeading(const TRunData& run, const TAnalysisSettings& settings, TKey classKey,
+                 TGroupHeading& heading);
 
 // Appends the heading lines to the document.
 void AppendHeading(TResultLines& lines, const TGroupHeading& heading);

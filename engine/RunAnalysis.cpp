@@ -3,13 +3,33 @@
 #include <memory>
 #include <new>
 
+#include "engine/Encoding.h"
+#include "engine/InputNotices.h"
+
 namespace habitual {
 namespace {
+
+// What the reading of the survey has to tell: the file's lines first, then
+// each group's analysis fields, in the order of the groups.
+void TellInputNotices(const TRunData& run, const TAnalysisSettings& settings,
+                      const TRunOptions& options) {
+    if (!options.Notice) return;
+    if (run.SkippedWithText.Count > 0)
+        options.Notice(SkippedLinesNotice(run.SkippedWithText, run.Format));
+    TGroupHeading heading;
+    for (const TNotNumbers& missing : run.Missing) {
+        MakeHeading(run, settings, missing.ClassKey, heading);
+        options.Notice(NotNumbersNotice(missing.Rows, options.Input.SkipMissing,
+                                        Cp932ToUtf8(heading.ClassPieces())));
+    }
+}
 
 TRunStatus Run(const TAnalysisSettings& settings, TResultLines& lines,
                const TGroupAnalysis& analyseGroup, const TRunOptions& options) {
     auto run = std::make_unique<TRunData>();
-    if (const TRunStatus status = run->Read(settings); !status.Ok()) return status;
+    if (const TRunStatus status = run->Read(settings, options.Input, options.Open); !status.Ok())
+        return status;
+    TellInputNotices(*run, settings, options);
 
     // One workspace serves every group; it is as large as the largest.
     auto ctx = std::make_unique<TAnova1Way>();

@@ -12,6 +12,7 @@
 #include "engine/ResultLines.h"
 #include "engine/RunData.h"
 #include "engine/Settings.h"
+#include "engine/SurveyInput.h"
 
 namespace habitual {
 
@@ -30,6 +31,9 @@ struct TRunOptions {
     bool WithValues = false;
     // Called for each notice the run has for its user, in the order found.
     std::function<void(TNotice notice)> Notice;
+    // How the survey is read, and what opens it (a CSV file when empty).
+    TInputOptions Input;
+    TSurveyOpener Open;
 };
 
 // Performs one run. Appends the heading lines of every group to lines and

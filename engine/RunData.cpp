@@ -4,7 +4,6 @@
 #include <memory>
 #include <new>
 #include <numeric>
-#include <sys/stat.h>
 
 #include "engine/Anova1Way.h"
 #include "engine/CsvFile.h"
@@ -45,11 +44,9 @@ bool JoinKey(const TCsvFile& reader, const std::int32_t (&columns)[N], std::stri
 // Keys are made of the rows' bytes, so the file's size bounds the arena.
 // Reserving address space up front spares the copies of a growing arena;
 // pages are only used as keys are written.
-void ReserveKeys(TCsvFile& reader, std::int32_t n, TKeyArena& keys) {
-    struct stat st;
-    if (fstat(fileno(reader.File), &st) != 0) return;
+void ReserveKeys(std::uint64_t size, std::int32_t n, TKeyArena& keys) {
     try {
-        keys.Reserve(static_cast<std::size_t>(st.st_size) + 4 * static_cast<std::size_t>(n));
+        keys.Reserve(static_cast<std::size_t>(size) + 4 * static_cast<std::size_t>(n));
     } catch (const std::bad_alloc&) {
         // The arena grows as needed instead.
     }
@@ -85,16 +82,45 @@ bool TRunData::Allocate(std::int32_t n) {
     return true;
 }
 
-TRunStatus TRunData::Read(const TAnalysisSettings& settings) {
+TRunStatus InputStatus(const TInputProblem& problem) {
+    TRunStatus status;
+    switch (problem.Kind) {
+    case TInputProblem::TKind::None:
+        break;
+    case TInputProblem::TKind::CannotOpen:
+        status.Error = TRunError::CannotOpen;
+        break;
+    case TInputProblem::TKind::ReadFailed:
+        status.Error = TRunError::ReadFailed;
+        break;
+    default:
+        status.Error = TRunError::Input;
+        status.Input = problem;
+        break;
+    }
+    return status;
+}
+
+TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions& input,
+                          const TSurveyOpener& open) {
+    TOpenedSurvey survey =
+        open ? open(settings.FileName, input) : OpenCsvSurvey(settings.FileName, input);
+    if (!survey.Source) {
+        TRunStatus status = InputStatus(survey.Problem);
+        return status.Ok() ? TRunStatus{TRunError::CannotOpen} : status;
+    }
+    Format = survey.Format;
+    const std::uint64_t size = survey.Source->SizeHint();
     auto reader = std::make_unique<TCsvFile>();
-    if (!reader->Open(settings.FileName.c_str(), "rt")) return {TRunError::CannotOpen};
+    reader->Attach(std::move(survey.Source));
     reader->CountRows();
     if (reader->ReadFailed()) return {TRunError::ReadFailed};
     if (reader->NRows == 0) return {TRunError::NoRows};
+    SkippedWithText = reader->SkippedWithText;
 
     const std::int32_t n = reader->NRows - 1;
     if (!Allocate(n)) return {TRunError::OutOfMemory};
-    ReserveKeys(*reader, n, Keys);
+    ReserveKeys(size, n, Keys);
 
     reader->NextRow();
     NutrientName = CutName(FieldOf(*reader, settings.NutrientColumn), NutrientNameLimit);
@@ -103,7 +129,7 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings) {
                             ? CutName(FieldOf(*reader, settings.ClassColumns[k]), ClassNameLimit)
                             : std::string();
 
-    const TRunStatus status = ReadRecords(*reader, settings);
+    const TRunStatus status = ReadRecords(*reader, settings, n, input.SkipMissing);
     reader->Close();
     if (!status.Ok()) {
         Release();
@@ -113,12 +139,14 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings) {
     return {};
 }
 
-TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& settings) {
+TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& settings,
+                                 std::int32_t dataRows, bool skipMissing) {
     std::string personKey, classKey;
     const int fieldsNeeded = FieldsNeeded(settings);
-    for (std::int32_t i = 0; i < NAll; ++i) {
+    std::int32_t kept = 0;
+    for (std::int32_t i = 0; i < dataRows; ++i) {
         reader.NFields = reader.ReadRow(reader.Fields, fieldsNeeded);
-        TIntakeRecord& rec = AllRecords[i];
+        TIntakeRecord& rec = AllRecords[kept];
         rec.RowNo = i + 1;
         if (!JoinKey(reader, settings.IdColumns, personKey))
             return {TRunError::SeparatorInText, i + 1, true};
@@ -127,19 +155,30 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& sett
         // A cut key would merge persons or groups: refuse the run instead.
         if (personKey.size() > KeyLimit) return {TRunError::KeyTooLong, i + 1, true};
         if (classKey.size() > KeyLimit) return {TRunError::KeyTooLong, i + 1, false};
-        rec.PersonKey = Keys.Add(personKey);
-        rec.PersonPrefix[0] = KeyPrefix(personKey, 0);
-        rec.PersonPrefix[1] = KeyPrefix(personKey, 8);
         auto found = ClassNos.find(std::string_view(classKey));
         if (found == ClassNos.end()) {
             const auto no = static_cast<std::int32_t>(ClassKeys.size());
             ClassKeys.push_back(Keys.Add(classKey));
+            ClassSizes.push_back(0);
+            ClassMissing.emplace_back();
             found = ClassNos.emplace(classKey, no).first;
         }
-        rec.ClassNo = found->second;
-        rec.ClassKey = ClassKeys[static_cast<std::size_t>(rec.ClassNo)];
-        rec.Value = ParseDecimal(FieldOf(reader, settings.NutrientColumn));
+        const std::int32_t classNo = found->second;
+        bool isNumber = true;
+        rec.Value = ParseDecimal(FieldOf(reader, settings.NutrientColumn), isNumber);
+        if (!isNumber) {
+            ClassMissing[static_cast<std::size_t>(classNo)].Add(i + 1);
+            if (skipMissing) continue;
+        }
+        rec.PersonKey = Keys.Add(personKey);
+        rec.PersonPrefix[0] = KeyPrefix(personKey, 0);
+        rec.PersonPrefix[1] = KeyPrefix(personKey, 8);
+        rec.ClassNo = classNo;
+        rec.ClassKey = ClassKeys[static_cast<std::size_t>(classNo)];
+        ++ClassSizes[static_cast<std::size_t>(classNo)];
+        ++kept;
     }
+    NAll = kept;
     if (reader.ReadFailed()) return {TRunError::ReadFailed};
     return {};
 }
@@ -162,9 +201,15 @@ void TRunData::SortByClassKey() {
     for (std::size_t r = 0; r < nClasses; ++r) next[r + 1] += next[r];
     for (std::size_t r = 0; r < nClasses; ++r) end[r] = next[r + 1];
     Groups.clear();
-    for (std::size_t r = 0; r < nClasses; ++r)
-        Groups.push_back({static_cast<std::int32_t>(next[r]), static_cast<std::int32_t>(end[r]),
-                          ClassKeys[order[r]]});
+    Missing.clear();
+    for (std::size_t r = 0; r < nClasses; ++r) {
+        const auto no = static_cast<std::size_t>(order[r]);
+        // A key all of whose rows were left out has no records and no group.
+        if (ClassSizes[no] > 0)
+            Groups.push_back({static_cast<std::int32_t>(next[r]), static_cast<std::int32_t>(end[r]),
+                              ClassKeys[no]});
+        if (ClassMissing[no].Count > 0) Missing.push_back({ClassKeys[no], ClassMissing[no]});
+    }
     for (std::size_t r = 0; r < nClasses; ++r) {
         while (next[r] < end[r]) {
             TIntakeRecord& rec = AllRecords[next[r]];

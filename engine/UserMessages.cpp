@@ -1,7 +1,79 @@
 #include "engine/UserMessages.h"
 
+#include "engine/Encoding.h"
+
 namespace habitual {
+namespace {
+
+// "C" for the third column, as a spreadsheet names it.
+std::string ColumnLetters(std::int32_t column) {
+    std::string letters;
+    for (std::int32_t c = column; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    return letters;
+}
+
+// "ファイルの 12 行目、3 列目" or "シート「集計」の 12 行目、C 列".
+std::string Place(const TInputProblem& p) {
+    std::string place;
+    if (!p.Sheet.empty()) {
+        place = "シート「" + p.Sheet + "」の " + std::to_string(p.Row) + " 行目";
+        if (p.Column > 0) place += "、" + ColumnLetters(p.Column) + " 列";
+    } else {
+        place = "ファイルの " + std::to_string(p.Row) + " 行目";
+        if (p.Column > 0) place += "、" + std::to_string(p.Column) + " 列目";
+    }
+    return place;
+}
+
+} // namespace
+
 namespace messages {
+
+std::string InputProblem(const TInputProblem& p, const std::string& path) {
+    const std::string survey = "栄養調査データ[" + path + "]";
+    const std::string part = p.Part.empty() ? std::string() : "（" + p.Part + "）";
+    using K = TInputProblem::TKind;
+    switch (p.Kind) {
+    case K::None:
+        return {};
+    case K::CannotOpen:
+        return SurveyUnreadable(path);
+    case K::ReadFailed:
+        return SurveyLoadFailed(path);
+    case K::NoCp932Form:
+        return survey + "の" + Place(p) + "にある文字「" + p.Character + "」（" +
+               CodePointName(p.Character) +
+               "）は Shift-JIS で表せません。このまま読むと別の人や別の分類が一つにまとまる"
+               "おそれがあるため、読み込みをやめました。Shift-JIS にある文字に置き換えてから開いて"
+               "ください。";
+    case K::Malformed:
+        return survey + "の" + Place(p) + "に UTF-8 として正しくないバイト（" + p.Character +
+               "）があります。文字コードの指定（UTF-8 / Shift-JIS）を確かめるか、ファイルを UTF-8 "
+               "で保存し直してください。";
+    case K::Damaged:
+        return survey + "は壊れているか、Excel ブック（.xlsx）として読めない形です" + part +
+               "。Excel で開いて保存し直すか、CSV で保存してから開いてください。";
+    case K::Encrypted:
+        return survey +
+               "はパスワードで保護されたブックです。Excel でパスワードを外して保存してから開いて"
+               "ください。";
+    case K::OldWorkbook:
+        return survey + "は古い形式（Excel 97-2003、.xls）のブックです。Excel ブック（.xlsx）"
+                        "か CSV で保存してから開いてください。";
+    case K::NoSuchSheet:
+        return survey + "にシート「" + p.Sheet +
+               "」はありません。シートの名前か、1 から数えたシートの番号を指定してください。";
+    case K::TooLarge:
+        return survey + "のシートは大きすぎて読み込めません（使えるメモリは " +
+               std::to_string(p.Limit >> 20) +
+               " MB まで）。必要なシートだけのブックにするか、CSV で保存してから開いてください。";
+    case K::BadSharedText:
+        return survey + "は壊れています（" + Place(p) +
+               "のセルが、ブックにない文字列を指しています）。Excel で開いて保存し直してください。";
+    }
+    return {};
+}
 
 const char* OutOfMemory() {
     return "メモリが足りないため計算できませんでした。ほかのプログラムを閉じるか、"
@@ -105,6 +177,8 @@ std::string RunErrorMessage(const TRunStatus& status, const std::string& fileNam
         return messages::OutOfMemory();
     case TRunError::Cancelled:
         return "計算を中止しました。計算結果には何も追加していません。";
+    case TRunError::Input:
+        return messages::InputProblem(status.Input, fileName);
     }
     return {};
 }

@@ -23,6 +23,10 @@ const char* MemoryShort();
 // Loading a survey file into the window.
 std::string SurveyNotFound(const std::string& path);
 std::string SurveyLoadFailed(const std::string& path);
+// A survey file that cannot be read as one (a character without a Shift-JIS
+// form, bytes that are not UTF-8, a damaged workbook, ...), naming the row,
+// the column and the character where they are known.
+std::string InputProblem(const TInputProblem& problem, const std::string& path);
 // The batch tool's first look at the survey (its header row).
 std::string SurveyUnreadable(const std::string& path);
 std::string SurveyWithoutRows(const std::string& path);

@@ -1,6 +1,8 @@
 // The survey row reader over arbitrary bytes. Besides memory safety (the
 // sanitizers), every row is compared with a plain byte-by-byte reading of the
-// file syntax, and the counts of CountRows with what NextRow gives.
+// file syntax, and the counts of CountRows with what NextRow gives. The same
+// bytes taken as a UTF-8 file must read as their CP932 form, or be refused
+// with a line and a column.
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "engine/CsvFile.h"
+#include "engine/SurveyInput.h"
 #include "fuzz/FuzzSupport.h"
 
 using habitual::TCsvFile;
@@ -124,5 +127,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader->CountRows();
     FUZZ_CHECK(reader->NRows == nRows && reader->MaxFields == maxFields);
     reader->Close();
+
+    habitual::TInputOptions utf8;
+    utf8.Encoding = habitual::TInputEncoding::Utf8;
+    habitual::TOpenedSurvey opened = habitual::OpenCsvSurvey(file.Path, utf8);
+    std::string_view text = bytes.substr(0, bytes.find('\x1A'));
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    std::string cp932;
+    const bool convertible = !habitual::Utf8ToCp932Exact(text, &cp932).Stopped();
+    FUZZ_CHECK((opened.Source != nullptr) == convertible);
+    if (!opened.Source) {
+        FUZZ_CHECK(opened.Problem.Row >= 1 && opened.Problem.Column >= 1);
+        return 0;
+    }
+    const std::vector<TRow> converted = ExpectedRows(cp932, TCsvFile::MaxRowFields);
+    reader->Attach(std::move(opened.Source));
+    std::size_t at = 0;
+    for (reader->NextRow(); reader->NFields >= 0; reader->NextRow(), ++at) {
+        FUZZ_CHECK(at < converted.size());
+        FUZZ_CHECK(TRow(reader->Fields, reader->Fields + reader->NFields) == converted[at]);
+    }
+    FUZZ_CHECK(at == converted.size());
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -132,4 +133,22 @@ bool TStandardDialogs::ExecutePrintSetup(QWidget* parent, QPrinter& printer) {
 
 void TStandardDialogs::ShowModal(QDialog& dialog) {
     dialog.exec();
+}
+
+bool TStandardDialogs::ChooseSheet(QWidget* parent, const QString& file, const QStringList& sheets,
+                                   int& chosen) {
+    QInputDialog box(parent);
+    box.setObjectName(QStringLiteral("DialogSheet"));
+    box.setWindowTitle(QStringLiteral("シートの選択"));
+    box.setLabelText(QStringLiteral("ブック[%1]には %2 枚のシートがあります。読み込むシートを"
+                                    "選んでください。")
+                         .arg(QFileInfo(file).fileName())
+                         .arg(sheets.size()));
+    box.setComboBoxItems(sheets);
+    box.setComboBoxEditable(false);
+    box.setOkButtonText(QStringLiteral("OK"));
+    box.setCancelButtonText(QStringLiteral("キャンセル"));
+    if (box.exec() != QDialog::Accepted) return false;
+    chosen = static_cast<int>(sheets.indexOf(box.textValue()));
+    return chosen >= 0;
 }

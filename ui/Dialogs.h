@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 class QMessageBox;
@@ -37,6 +38,10 @@ public:
     virtual bool ExecutePrintSetup(QWidget* parent, QPrinter& printer) = 0;
     // Shows a window modally and returns when it is closed.
     virtual void ShowModal(QDialog& dialog) = 0;
+    // Asks which sheet of a workbook to read; on acceptance stores the index
+    // of the chosen one of sheets in chosen and returns true.
+    virtual bool ChooseSheet(QWidget* parent, const QString& file, const QStringList& sheets,
+                             int& chosen) = 0;
 };
 
 // The real dialogs of the desktop.
@@ -50,6 +55,8 @@ public:
     bool ExecutePrint(QWidget* parent, QPrinter& printer, bool withSelection) override;
     bool ExecutePrintSetup(QWidget* parent, QPrinter& printer) override;
     void ShowModal(QDialog& dialog) override;
+    bool ChooseSheet(QWidget* parent, const QString& file, const QStringList& sheets,
+                     int& chosen) override;
 };
 
 // "description|pattern|description|pattern" as Qt's name filters.

@@ -72,6 +72,7 @@ TMainForm::TMainForm(TDialogs* dialogs, QWidget* parent)
     PageControl1->tabBar()->setFocusPolicy(Qt::NoFocus);
     TabSheet2 = MakeSettingsPage();
     TabSheetOptions = new TOptionsPage;
+    TabSheetOptions->AddGroup(MakeInputGroup());
     TabSheet3 = MakeResultsPage();
     PageControl1->addTab(TabSheet2, QStringLiteral("計算法の指定"));
     PageControl1->addTab(TabSheetOptions, QStringLiteral("詳細設定"));

@@ -9,8 +9,10 @@
 #include <memory>
 
 #include "engine/Settings.h"
+#include "engine/SurveyInput.h"
 #include "ui/Dialogs.h"
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -52,6 +54,7 @@ public:
     void FilePrintSetup();
     void FileExit();
     void HelpAbout();
+    void ComboBoxMojiCodeChange();
 
     // Loads a survey file as the load button does once a file is chosen;
     // false (with the message shown) when it cannot be read, in which case
@@ -59,6 +62,9 @@ public:
     bool LoadSurvey(const QString& path);
     // The settings of a run as the controls hold them now.
     habitual::TAnalysisSettings CollectSettings() const;
+    // How the loaded survey is read: the encoding and reading choices of the
+    // page 詳細設定, and the sheet chosen when it was loaded.
+    habitual::TInputOptions CollectInput() const;
 
     TAboutBox* AboutBox() const { return About; }
     TFormProgress* FormProgress() const { return Progress; }
@@ -85,6 +91,11 @@ private:
     QGroupBox* MakeCutOffGroup();
     QWidget* MakeOutTypeGroup();
     QWidget* MakeResultsPage();
+    QGroupBox* MakeInputGroup();
+    // Reads the survey at path with input into the grid and the lists; false
+    // (with the message shown) when it cannot be read, the window unchanged.
+    bool ReadSurvey(const QString& path, const habitual::TInputOptions& input);
+    void ShowLoadedFile();
     void MakeMenus();
     void SetFocusOrder();
     QComboBox* MakeColumnList(const char* name, QWidget* parent);
@@ -135,6 +146,14 @@ private:
     TAboutBox* About = nullptr;
     TFormProgress* Progress = nullptr;
     TNoticePanel* NoticePanel = nullptr;
+    // The group 調査データの読み込み of the page 詳細設定.
+    QLabel* LabelYomikomiFile = nullptr;
+    QComboBox* ComboBoxMojiCode = nullptr;
+    QCheckBox* CheckBoxKessokuJogai = nullptr;
+    // How the loaded survey was read: the encoding item, the sheet, the kind.
+    int LoadedMojiCode = 0;
+    std::string LoadedSheet;
+    habitual::TSurveyFormat LoadedFormat = habitual::TSurveyFormat::Cp932;
 };
 
 // The system's title: the main window's caption and the title of print jobs.

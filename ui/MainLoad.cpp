@@ -11,8 +11,11 @@
 #include "engine/ColumnLabel.h"
 #include "engine/CsvFile.h"
 #include "engine/Encoding.h"
+#include "engine/InputNotices.h"
 #include "engine/UserMessages.h"
+#include "import/SurveyFile.h"
 #include "ui/Main.h"
+#include "ui/NoticePanel.h"
 #include "ui/PathLabel.h"
 #include "ui/Progress.h"
 #include "ui/SurveyGrid.h"
@@ -31,7 +34,7 @@ const QString NoColumn = QStringLiteral("(なし)");
 } // namespace
 
 void TMainForm::Button1Click() {
-    OpenFile.Filter = QStringLiteral("栄養調査データ (*.csv)|*.csv");
+    OpenFile.Filter = QStringLiteral("栄養調査データ (*.csv)|*.csv|Excel ブック (*.xlsx)|*.xlsx");
     // The dialog proposes the file loaded last.
     OpenFile.FileName = PanelDietFileName->text();
     if (Dialogs->ExecuteOpen(this, OpenFile) && !LoadSurvey(OpenFile.FileName)) return;
@@ -41,25 +44,66 @@ void TMainForm::Button1Click() {
 }
 
 bool TMainForm::LoadSurvey(const QString& path) {
+    habitual::TInputOptions input = CollectInput();
+    input.Sheet.clear();
+    const std::string nativePath = QFile::encodeName(path).toStdString();
+    if (habitual::IsWorkbookFile(nativePath)) {
+        // A workbook of several sheets: the user says which one.
+        std::vector<std::string> names;
+        habitual::TInputProblem problem;
+        if (!habitual::ListSheets(nativePath, names, problem)) {
+            ShowError(QString::fromStdString(
+                habitual::messages::InputProblem(problem, path.toStdString())));
+            return false;
+        }
+        if (names.size() > 1) {
+            QStringList sheets;
+            for (const std::string& name : names) sheets << QString::fromStdString(name);
+            int chosen = 0;
+            if (!Dialogs->ChooseSheet(this, path, sheets, chosen) || chosen < 0 ||
+                chosen >= sheets.size())
+                return false;
+            input.Sheet = names[static_cast<std::size_t>(chosen)];
+        }
+    }
+    return ReadSurvey(path, input);
+}
+
+bool TMainForm::ReadSurvey(const QString& path, const habitual::TInputOptions& input) {
     TWaitCursor wait;
-    // The reader's buffers are large: it lives on the heap.
-    auto reader = std::make_unique<habitual::TCsvFile>();
-    const QByteArray nativePath = QFile::encodeName(path);
-    if (!reader->Open(nativePath.constData(), "rt")) {
-        ShowError(QString::fromStdString(habitual::messages::SurveyNotFound(path.toStdString())));
+    const std::string nativePath = QFile::encodeName(path).toStdString();
+    // A workbook is turned into rows before they can be counted: the
+    // progress window is up meanwhile.
+    THideAtEnd hideAtEnd{Progress};
+    QProgressBar* bar = Progress->ProgressBar();
+    if (habitual::IsWorkbookFile(nativePath)) {
+        bar->setRange(0, 0);
+        Progress->setWindowTitle(QStringLiteral("ファイルを読み込み中"));
+        Progress->ShowNow();
+    }
+    habitual::TOpenedSurvey survey = habitual::OpenSurvey(nativePath, input);
+    if (!survey.Source) {
+        Progress->hide();
+        const std::string message =
+            survey.Problem.Kind == habitual::TInputProblem::TKind::CannotOpen
+                ? habitual::messages::SurveyNotFound(path.toStdString())
+                : habitual::messages::InputProblem(survey.Problem, path.toStdString());
+        ShowError(QString::fromStdString(message));
         return false;
     }
+    const std::uint64_t bytes = survey.Source->SizeHint();
+    // The reader's buffers are large: it lives on the heap.
+    auto reader = std::make_unique<habitual::TCsvFile>();
+    reader->Attach(std::move(survey.Source));
     reader->CountRows();
     const int rows = reader->NRows;
     const int width = reader->MaxFields;
 
-    QProgressBar* bar = Progress->ProgressBar();
     bar->setMinimum(0);
     bar->setMaximum(rows);
     Progress->setWindowTitle(QStringLiteral("ファイルを読み込み中"));
     bar->setValue(0);
     Progress->ShowNow();
-    THideAtEnd hideAtEnd{Progress};
 
     // The rows are read into a new table first: the window shows the old file
     // until the new one has been read whole, so a failure changes nothing.
@@ -81,7 +125,7 @@ bool TMainForm::LoadSurvey(const QString& path) {
             const auto expectedFields =
                 static_cast<std::size_t>(rows - 1) * static_cast<std::size_t>(std::max(count, 1));
             table.Reserve(static_cast<std::size_t>(rows - 1), expectedFields,
-                          static_cast<std::size_t>(QFileInfo(path).size()));
+                          static_cast<std::size_t>(bytes));
         } else {
             table.AddRow(reader->Fields, count);
         }
@@ -95,6 +139,13 @@ bool TMainForm::LoadSurvey(const QString& path) {
     }
 
     PanelDietFileName->SetPath(path);
+    LoadedMojiCode = ComboBoxMojiCode->currentIndex();
+    LoadedSheet = survey.SheetName;
+    LoadedFormat = survey.Format;
+    ShowLoadedFile();
+    Notices().Clear();
+    if (reader->SkippedWithText.Count > 0)
+        Notices().Add(habitual::SkippedLinesNotice(reader->SkippedWithText, survey.Format));
     GridModel->SetSurvey(labels, std::move(table), rows, width + 1);
     for (QComboBox* list : ColumnLists()) list->clear();
     for (QComboBox* list : OptionalColumnLists()) list->addItem(NoColumn);

@@ -7,8 +7,10 @@
 
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
+#include "import/SurveyFile.h"
 #include "report/Report.h"
 #include "ui/Main.h"
+#include "ui/NoticePanel.h"
 #include "ui/NotifyingWidgets.h"
 #include "ui/PathLabel.h"
 #include "ui/RadioGroup.h"
@@ -60,11 +62,16 @@ void TMainForm::ButtonRunClick() {
             }
         }
     };
+    habitual::TRunOptions options;
+    options.Input = CollectInput();
+    options.Open = &habitual::OpenSurvey;
+    options.Notice = [this](const habitual::TNotice& notice) { NoticePanel->Add(notice); };
+    NoticePanel->Clear();
     habitual::TRunStatus status;
     {
         TWaitCursor wait;
         TShowAtEnd showAtEnd{*Results};
-        status = habitual::RunReport(settings, *Results);
+        status = habitual::RunReport(settings, *Results, options);
         // The new lines in view, whatever the output form.
         Results->ScrollToCaret();
     }

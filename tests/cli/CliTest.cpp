@@ -139,3 +139,75 @@ TEST(Cli, ExamplesAreUpToDate) {
             << form.File << " is out of date: run examples/make_results.sh build";
     }
 }
+
+// A UTF-8 survey and the sample workbook give the documents of their
+// Shift-JIS forms; the reading's notices go to standard error only.
+TEST(Cli, Utf8SurveysAndWorkbooksReadAsTheirShiftJisForm) {
+    const std::string dir = HABITUAL_EXAMPLES_DIR;
+    const std::string csv = TempFile::ReadFile(dir + "/sample-survey.csv");
+    TempFile utf8(Cp932ToUtf8(csv));
+    TempFile bom("\xEF\xBB\xBF" + Cp932ToUtf8(csv));
+    for (const char* output : {"standard", "summary", "data"}) {
+        const std::vector<std::string> args = {"--id",     "1",   "--id",    "2", "--id",       "3",
+                                               "--class",  "4",   "--class", "5", "--nutrient", "6",
+                                               "--output", output};
+        auto run = [&](const std::string& path) {
+            std::vector<std::string> a = args;
+            a.insert(a.begin(), path);
+            return RunTool(a);
+        };
+        const Outcome expected = run(dir + "/sample-survey.csv");
+        ASSERT_EQ(expected.Status, 0);
+        for (const std::string& path : {utf8.Path, bom.Path, dir + "/sample-survey.xlsx"}) {
+            const Outcome o = run(path);
+            EXPECT_EQ(o.Status, 0) << path << o.Err;
+            EXPECT_EQ(o.Out, expected.Out) << path << " " << output;
+            EXPECT_EQ(o.Err, "") << path;
+        }
+    }
+    EXPECT_EQ(RunTool({utf8.Path, "--columns"}).Out,
+              RunTool({dir + "/sample-survey.csv", "--columns"}).Out);
+    EXPECT_EQ(RunTool({dir + "/sample-survey.xlsx", "--columns"}).Out.find("1.地区\n2.世帯番号\n"),
+              0u);
+}
+
+TEST(Cli, ReadingOptionsAndNotices) {
+    const std::string utf8 = "ID,性別,値\n1,1,10\nあい\n1,1,NA\n2,1,12\n2,1,14\n3,1,9\n3,1,\n";
+    TempFile survey(utf8);
+    const std::vector<std::string> analyse = {survey.Path, "--id",       "1", "--class",
+                                              "2",         "--nutrient", "3"};
+    const Outcome zeroed = RunTool(analyse);
+    ASSERT_EQ(zeroed.Status, 0) << zeroed.Err;
+    EXPECT_EQ(
+        zeroed.Err,
+        "habitual-cli: 注意: 文字のある 1 行を空行として読み飛ばしました（ファイルの 3 行目）。"
+        "Shift-JIS で 0x80 以上のバイトだけからなる文字（ひらがなや全角記号の多く）と、"
+        "カンマ・引用符・空白だけでできた行は、データの行として数えません。\n"
+        "habitual-cli: 注意: [性別=1] 分析変数が空欄か数値でない 2 行を 0 として計算しました"
+        "（データ 2, 6 行目）。\n");
+    std::vector<std::string> skip = analyse;
+    skip.push_back("--skip-missing");
+    const Outcome left = RunTool(skip);
+    ASSERT_EQ(left.Status, 0);
+    EXPECT_NE(left.Err.find("2 行を計算から除きました（データ 2, 6 行目）"), std::string::npos);
+    EXPECT_NE(left.Out, zeroed.Out);
+
+    // Read as Shift-JIS on request: the UTF-8 header is skipped as blank
+    // (all its bytes are 0x80 or above but for the commas), and the column
+    // name is not found.
+    std::vector<std::string> asSjis = {survey.Path, "--input-encoding", "cp932", "--nutrient",
+                                       "値"};
+    EXPECT_EQ(RunTool(asSjis).Status, 2);
+    const Outcome bad = RunTool({survey.Path, "--input-encoding", "latin1", "--nutrient", "3"});
+    EXPECT_EQ(bad.Status, 2);
+    EXPECT_NE(bad.Err.find("auto, cp932, utf-8"), std::string::npos);
+    TempFile emoji("ID,値\n1,😀\n");
+    const Outcome refused = RunTool({emoji.Path, "--nutrient", "2"});
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_NE(refused.Err.find("ファイルの 2 行目、2 列目にある文字「😀」（U+1F600）"),
+              std::string::npos);
+    EXPECT_TRUE(refused.Out.empty());
+    const Outcome sheetOnCsv = RunTool({survey.Path, "--nutrient", "3", "--sheet", "2"});
+    EXPECT_EQ(sheetOnCsv.Status, 0);
+    EXPECT_NE(sheetOnCsv.Err.find("--sheet はブック"), std::string::npos);
+}

@@ -20,6 +20,9 @@ public:
     QStringList SaveAnswers;
     // Answers to "確認" boxes in turn; an empty queue answers "いいえ(&N)".
     QList<bool> ConfirmAnswers;
+    // The sheet each sheet question answers in turn (an index); -1 or an
+    // empty queue cancels it.
+    QList<int> SheetAnswers;
     // Sets up the printer chosen in the print dialog; unset cancels it.
     std::function<void(QPrinter&)> PrintAnswer;
     // Whether the print dialog last offered the selection.
@@ -33,6 +36,7 @@ public:
     // The pointer's shape when each error box was shown.
     QList<Qt::CursorShape> ErrorCursors;
     QStringList Informations;
+    QList<QStringList> SheetsShown;
     int PrintSetupShown = 0;
     int ModalShown = 0;
 
@@ -67,6 +71,12 @@ public:
         return false;
     }
     void ShowModal(QDialog&) override { ++ModalShown; }
+    bool ChooseSheet(QWidget*, const QString&, const QStringList& sheets, int& chosen) override {
+        SheetsShown << sheets;
+        if (SheetAnswers.isEmpty()) return false;
+        chosen = SheetAnswers.takeFirst();
+        return chosen >= 0;
+    }
 
 private:
     static bool Answer(QStringList& answers, TFileDialog& dialog) {

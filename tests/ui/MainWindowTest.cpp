@@ -291,7 +291,8 @@ private slots:
         w.Load(SurveyPath);
         QVERIFY(w.Dialogs.Errors.isEmpty());
         QCOMPARE(w.Dialogs.OpenShown.size(), 1);
-        QCOMPARE(w.Dialogs.OpenShown[0].Filter, QStringLiteral("栄養調査データ (*.csv)|*.csv"));
+        QCOMPARE(w.Dialogs.OpenShown[0].Filter,
+                 QStringLiteral("栄養調査データ (*.csv)|*.csv|Excel ブック (*.xlsx)|*.xlsx"));
         QVERIFY(w.Dialogs.OpenShown[0].FileName.isEmpty());
         QCOMPARE(w.FileName(), SurveyPath);
 
