@@ -22,20 +22,14 @@ while [ $# -gt 0 ]; do
     shift
 done
 build=${build:-$repo/build/release}
-data=${HABITUAL_BENCH_DATA:-${XDG_CACHE_HOME:-$HOME/.cache}/habitual-bench}
-timer=/usr/bin/time
-[ -x "$timer" ] || { echo "input_bench.sh: $timer missing (Debian package time)" >&2; exit 1; }
-[ -f "$build/CMakeCache.txt" ] || (cd "$repo" && cmake --preset release >/dev/null)
-cmake --build "$build" -j2 --target habitual-gen-survey habitual-cli >/dev/null
-gen=$(find "$build" -type f -name habitual-gen-survey -perm -u+x -print -quit)
-cli=$(find "$build" -type f -name habitual-cli -perm -u+x -print -quit)
+bench_name=input_bench.sh
+source "$repo/bench/common.sh"
+timer=$bench_timer
 
-mkdir -p "$data"
-survey=$data/survey-p500000-d2-n10-s1-shuffle.csv
-if [ ! -f "$survey" ] || [ "$gen" -nt "$survey" ]; then
-    "$gen" --persons 500000 --days 2 --nutrients 10 --seed 1 --shuffle -o "$survey.part"
-    mv "$survey.part" "$survey"
-fi
+bench_build "$build" habitual-gen-survey habitual-cli
+gen=$(bench_tool "$build" habitual-gen-survey)
+cli=$(bench_tool "$build" habitual-cli)
+survey=$(bench_survey "$gen" 500000)
 utf8=${survey%.csv}-utf8.csv
 book=${survey%.csv}.xlsx
 if [ ! -f "$utf8" ] || [ "$survey" -nt "$utf8" ]; then
