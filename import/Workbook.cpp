@@ -416,8 +416,11 @@ std::unique_ptr<TWorkbook> TWorkbook::Open(const std::string& path, TInputProble
     for (const TRelationship& r : rels.Found)
         if (EndsWith(r.Type, "/sharedStrings")) book->SharedPart = ResolveTarget(folder, r.Target);
     for (const auto& [name, id] : list.Sheets) {
+        // clang 14, which the sanitizer build uses, cannot capture a
+        // structured binding in a lambda.
+        const std::string& sheetId = id;
         auto r = std::find_if(rels.Found.begin(), rels.Found.end(),
-                              [&](const TRelationship& x) { return x.Id == id; });
+                              [&sheetId](const TRelationship& x) { return x.Id == sheetId; });
         // Chart sheets and the like hold no table.
         if (r != rels.Found.end() && EndsWith(r->Type, "/worksheet"))
             book->SheetList.push_back({name, ResolveTarget(folder, r->Target)});
