@@ -1,5 +1,8 @@
 #include "cli/CliApp.h"
 
+#include <memory>
+
+#include "cli/CliPlots.h"
 #include "cli/Columns.h"
 #include "cli/Options.h"
 #include "engine/ColumnLabel.h"
@@ -98,9 +101,25 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         std::fprintf(err, "habitual-cli: 注意: --power は --method power のときだけ有効です。"
                           "この指定は使わずに計算します。\n");
 
+    if (o.LogAxis && o.PlotFolder.empty())
+        std::fprintf(err, "habitual-cli: 注意: --log-axis は --plots のときだけ有効です。"
+                          "この指定は使わずに計算します。\n");
+
+    // The plots are written as the groups are analysed, so that no group's
+    // values outlive its plots.
+    TRunOptions runOptions;
+    std::unique_ptr<TCliPlots> plots;
+    if (!o.PlotFolder.empty()) {
+        plots = std::make_unique<TCliPlots>(o.PlotFolder, o.LogAxis);
+        std::string plotError;
+        if (!plots->Prepare(plotError)) return Failure(err, plotError);
+        plots->Attach(runOptions);
+    }
     TMemoryResultLines document;
-    const TRunStatus status = RunReport(s, document);
+    const TRunStatus status = RunReport(s, document, runOptions);
     if (!status.Ok()) return Failure(err, RunErrorMessage(status, o.Survey));
+    std::string plotError;
+    const bool plotsWritten = !plots || plots->Finish(plotError);
 
     std::string bytes;
     if (o.Utf8) {
@@ -112,6 +131,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     } else if (!SaveFile(o.OutputFile, bytes)) {
         return Failure(err, messages::ResultsNotWritten(o.OutputFile));
     }
+    // The results are written even when a plot is not.
+    if (!plotsWritten) return Failure(err, plotError);
     return ExitOk;
 }
 

@@ -24,6 +24,7 @@ const char* UsageText() {
            "               [--within-variance 個人内分散 | --variance-ratio 個人内/間分散比]\n"
            "               [--cutoffs \"10 20-\"] [--output standard|summary|data]\n"
            "               [-o 出力ファイル] [--encoding cp932|utf-8]\n"
+           "               [--plots 出力フォルダ [--log-axis]]\n"
            "  habitual-cli 調査データ.csv --columns\n"
            "\n"
            "  列は 1 から数えた列番号（画面の「3.性別」なら 3）か、見出し行の文字列です。\n"
@@ -40,6 +41,9 @@ const char* UsageText() {
            "data=カンマ区切りデータ\n"
            "  -o                   計算結果の出力先（省略時は標準出力）\n"
            "  --encoding           出力の文字コード（既定は cp932 = Shift-JIS）\n"
+           "  --plots              グループごとの分布図（SVG、対応する版では PNG も）と"
+           "一覧 index.html を書き出すフォルダ\n"
+           "  --log-axis           分布図の摂取量の軸を対数目盛にする\n"
            "  --columns            見出し行の列の一覧を表示して終了（--encoding cp932 "
            "の指定がなければ UTF-8）\n"
            "  --help, --version    この説明、版数を表示して終了\n"
@@ -119,6 +123,14 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
             }
         } else if (arg == "-o") {
             if (!value(o.OutputFile)) return false;
+        } else if (arg == "--plots") {
+            if (!value(o.PlotFolder)) return false;
+            if (o.PlotFolder.empty()) {
+                error = "--plots には分布図を書き出すフォルダを指定してください。";
+                return false;
+            }
+        } else if (arg == "--log-axis") {
+            o.LogAxis = true;
         } else if (arg == "--encoding") {
             if (!value(v)) return false;
             int e = Choice(v, {"cp932", "utf-8"});

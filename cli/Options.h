@@ -24,6 +24,8 @@ struct TCliOptions {
     std::string OutputFile;
     bool Utf8 = false;
     bool EncodingGiven = false;
+    std::string PlotFolder; // --plots: empty for none
+    bool LogAxis = false;   // --log-axis
 };
 
 // Fills options from the arguments; returns false with a message (UTF-8)

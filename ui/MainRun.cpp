@@ -11,6 +11,7 @@
 #include "ui/Main.h"
 #include "ui/NotifyingWidgets.h"
 #include "ui/PathLabel.h"
+#include "ui/PlotPage.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
 #include "ui/WaitCursor.h"
@@ -61,13 +62,22 @@ void TMainForm::ButtonRunClick() {
         }
     };
     habitual::TRunStatus status;
+    // Each group's results, with the values its plots need; they never touch
+    // the document.
+    std::vector<habitual::TGroupResult> groups;
+    habitual::TRunOptions options;
+    options.WithValues = true;
+    options.GroupDone = [&groups](habitual::TGroupResult r) { groups.push_back(std::move(r)); };
     {
         TWaitCursor wait;
         TShowAtEnd showAtEnd{*Results};
-        status = habitual::RunReport(settings, *Results);
+        status = habitual::RunReport(settings, *Results, options);
         // The new lines in view, whatever the output form.
         Results->ScrollToCaret();
     }
+    // The plots follow the last run that wrote results; a rejected run wrote
+    // none and leaves them as they were.
+    if (status.Ok()) TabSheetBunpuzu->SetResults(std::move(groups));
     if (!status.Ok())
         ShowError(QString::fromStdString(
             habitual::RunErrorMessage(status, PanelDietFileName->text().toStdString())));
