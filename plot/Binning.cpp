@@ -32,6 +32,7 @@ std::vector<double> BinEdges(std::vector<double>& sample, double lo, double hi) 
         return {lo - half, hi + half};
     }
     const double span = hi - lo;
+    if (!std::isfinite(span)) return {lo, hi};
     double bins = 1 + std::log2(std::max<double>(1, static_cast<double>(sample.size())));
     if (sample.size() >= 4) {
         const double iqr = Quantile(sample, 0.75) - Quantile(sample, 0.25);

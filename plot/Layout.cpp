@@ -396,8 +396,9 @@ double AddLegend(TScene& scene, const TFigure& figure, double top) {
 } // namespace
 
 double TMapping::operator()(double v) const {
-    const double a = Transformed(Scale, Min), b = Transformed(Scale, Max);
-    return From + (Transformed(Scale, v) - a) / (b - a) * (To - From);
+    // In halves, so that a range up to the largest doubles does not overflow.
+    const double a = Transformed(Scale, Min) * 0.5, b = Transformed(Scale, Max) * 0.5;
+    return From + (Transformed(Scale, v) * 0.5 - a) / (b - a) * (To - From);
 }
 
 bool TMapping::Maps(double v) const {

@@ -27,19 +27,20 @@ TNiceRange LooseRange(double lo, double hi, int ticks) {
         lo -= half;
         hi += half;
     }
-    // Spans beyond the doubles' range are halved first; none is in an intake.
-    double span = hi - lo;
-    if (!std::isfinite(span)) {
-        lo /= 2;
-        hi /= 2;
-        span = hi - lo;
-    }
-    const double step = NiceNumber(NiceNumber(span, false) / (std::max(ticks, 2) - 1), true);
     TNiceRange r;
+    const double step = NiceNumber(NiceNumber(hi - lo, false) / (std::max(ticks, 2) - 1), true);
     r.Step = step;
     r.Min = std::floor(lo / step) * step;
     r.Max = std::ceil(hi / step) * step;
     r.Decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    // Near the largest doubles no round range fits: the range as it is.
+    if (!std::isfinite(r.Min) || !std::isfinite(r.Max) || !std::isfinite(step) ||
+        !(r.Max > r.Min)) {
+        r.Min = lo;
+        r.Max = hi;
+        r.Step = hi / 4 - lo / 4;
+        r.Decimals = 0;
+    }
     return r;
 }
 
