@@ -61,11 +61,13 @@ std::vector<double> BinShares(const std::vector<double>& values, const std::vect
     std::vector<double> counts(bins, 0.0);
     if (bins == 0 || !(total > 0)) return counts;
     const double first = edges.front(), last = edges.back();
-    const double width = (last - first) / static_cast<double>(bins);
+    // In halves, so that edges near the largest doubles do not overflow.
+    const double span = last * 0.5 - first * 0.5;
     for (double v : values) {
         if (!(v >= first && v <= last)) continue;
+        const double at = (v * 0.5 - first * 0.5) / span * static_cast<double>(bins);
         auto k =
-            static_cast<std::size_t>(std::min((v - first) / width, static_cast<double>(bins - 1)));
+            static_cast<std::size_t>(at >= 0 ? std::min(at, static_cast<double>(bins - 1)) : 0.0);
         // Rounding in the division can put a value on an edge one bin off.
         if (k + 1 < bins && v >= edges[k + 1]) ++k;
         if (k > 0 && v < edges[k]) --k;

@@ -346,7 +346,8 @@ void AddPanel(TScene& scene, const TPanel& panel, const TRect& outer) {
 
     TSceneGroup data;
     data.Id = panel.Id + "-data";
-    data.Clip = r;
+    // A little beyond the plot area, so that a marker on the frame shows whole.
+    data.Clip = TRect{r.Left - 5, r.Top - 5, r.Width + 10, r.Height + 10};
     if (drawable) {
         for (const TSeries& s : panel.Series) data.Items.push_back(SeriesItem(s, box.X, box.Y));
         AddMarkers(data, panel, box);

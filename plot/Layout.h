@@ -5,7 +5,8 @@
 // axis titles, with the mapping from data to canvas as attributes
 // (data-x-scale "linear" or "log", data-x-min, data-x-max, data-x-left,
 // data-x-right; data-y-scale, data-y-min, data-y-max, data-y-bottom,
-// data-y-top), followed by a group "ID-data", clipped to the plot area,
+// data-y-top), followed by a group "ID-data", clipped to the plot area (and
+// a margin of 5 units, for markers on the frame),
 // holding the series (each an item with the series' Id), the marker lines
 // and the panel's texts. On a log axis the canvas position is linear in
 // log10 of the value.

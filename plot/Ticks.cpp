@@ -2,10 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "plot/Numbers.h"
 
 namespace habitual::plot {
+namespace {
+
+// Digits after the point that a label of a multiple of v needs.
+int DecimalsFor(double v) {
+    if (!(v > 0) || !std::isfinite(v)) return 0;
+    return static_cast<int>(std::clamp(-std::floor(std::log10(v) + 1e-9), 0.0, 340.0));
+}
+
+} // namespace
 
 double NiceNumber(double x, bool round) {
     const double exponent = std::floor(std::log10(x));
@@ -32,9 +42,9 @@ TNiceRange LooseRange(double lo, double hi, int ticks) {
     r.Step = step;
     r.Min = std::floor(lo / step) * step;
     r.Max = std::ceil(hi / step) * step;
-    r.Decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    r.Decimals = DecimalsFor(step);
     // Near the largest doubles no round range fits: the range as it is.
-    if (!std::isfinite(r.Min) || !std::isfinite(r.Max) || !std::isfinite(step) ||
+    if (!std::isfinite(r.Min) || !std::isfinite(r.Max) || !std::isfinite(step) || !(step > 0) ||
         !(r.Max > r.Min)) {
         r.Min = lo;
         r.Max = hi;
@@ -58,10 +68,6 @@ double RoundUp125(double v) {
     const double power = std::pow(10.0, std::floor(std::log10(v)));
     const double f = v / power;
     return (f <= 1 + 1e-9 ? 1 : f <= 2 + 1e-9 ? 2 : f <= 5 + 1e-9 ? 5 : 10) * power;
-}
-
-int DecimalsFor(double v) {
-    return std::max(0, static_cast<int>(-std::floor(std::log10(v) + 1e-9)));
 }
 
 std::vector<TTick> LinearTicks(double min, double max) {
@@ -109,6 +115,17 @@ TNiceRange LogRange(double lo, double hi) {
     r.Min = RoundDown125(lo);
     r.Max = RoundUp125(hi);
     if (!(r.Max > r.Min)) r.Max = RoundUp125(r.Min * 1.5);
+    // At the ends of the doubles (where a power of ten is 0 or infinite):
+    // the range as it is, widened if it is one value.
+    if (!(r.Min > 0) || !std::isfinite(r.Max) || !(r.Max > r.Min)) {
+        r.Min = lo;
+        r.Max = hi;
+        if (!(r.Max > r.Min)) {
+            r.Min = lo / 2;
+            r.Max = std::isfinite(hi * 2) ? hi * 2 : hi;
+        }
+        if (!(r.Min > 0)) r.Min = std::numeric_limits<double>::min();
+    }
     r.Step = 0;
     r.Decimals = DecimalsFor(r.Min);
     return r;
