@@ -4,31 +4,23 @@
 // and, where the build has Cairo, as PNG files too. Prints each time, the
 // largest SVG and the number of groups. Run it on the reference survey
 // (bench/plot_bench.sh) with the machine otherwise idle.
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/PlotBenchRun.h"
 #include "plot/GroupPlots.h"
 #include "plot/Layout.h"
 #include "plot/PlotFolder.h"
 #include "plot/Svg.h"
-#include "report/Report.h"
 #ifdef HABITUAL_PLOT_PNG
 #include "plotpng/CairoPng.h"
 #endif
 
 using namespace habitual;
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-} // namespace
+using bench::Clock;
+using bench::Seconds;
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -36,23 +28,9 @@ int main(int argc, char** argv) {
                              "  the survey's columns: 1-3 person, 4-5 groups, 6 analysis\n");
         return 2;
     }
-    TAnalysisSettings s;
-    s.FileName = argv[1];
-    s.IdColumns[0] = 0;
-    s.IdColumns[1] = 1;
-    s.IdColumns[2] = 2;
-    s.ClassColumns[0] = 3;
-    s.ClassColumns[1] = 4;
-    s.NutrientColumn = 5;
-    s.CutOffText = "1800 2500-";
-
     std::vector<TGroupResult> groups;
-    TRunOptions options;
-    options.WithValues = true;
-    options.GroupDone = [&groups](TGroupResult r) { groups.push_back(std::move(r)); };
-    TMemoryResultLines lines;
     auto start = Clock::now();
-    if (!RunReport(s, lines, options).Ok()) {
+    if (!bench::RunWithValues(argv[1], groups)) {
         std::fprintf(stderr, "the run was rejected\n");
         return 1;
     }

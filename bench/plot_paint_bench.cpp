@@ -6,27 +6,19 @@
 #include <QImage>
 #include <QPainter>
 
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
+#include "bench/PlotBenchRun.h"
 #include "plot/GroupPlots.h"
 #include "plot/Layout.h"
 #include "plot/PlotFolder.h"
-#include "report/Report.h"
 #include "ui/PlotExport.h"
 #include "ui/PlotPainter.h"
 
 using namespace habitual;
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-} // namespace
+using bench::Clock;
+using bench::Seconds;
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
@@ -34,21 +26,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: habitual-plot-paint-bench SURVEY.csv\n");
         return 2;
     }
-    TAnalysisSettings s;
-    s.FileName = argv[1];
-    s.IdColumns[0] = 0;
-    s.IdColumns[1] = 1;
-    s.IdColumns[2] = 2;
-    s.ClassColumns[0] = 3;
-    s.ClassColumns[1] = 4;
-    s.NutrientColumn = 5;
-    s.CutOffText = "1800 2500-";
     std::vector<TGroupResult> groups;
-    TRunOptions options;
-    options.WithValues = true;
-    options.GroupDone = [&groups](TGroupResult r) { groups.push_back(std::move(r)); };
-    TMemoryResultLines lines;
-    if (!RunReport(s, lines, options).Ok()) return 1;
+    if (!bench::RunWithValues(argv[1], groups)) return 1;
 
     auto start = Clock::now();
     QImage view(800, 560, QImage::Format_RGB32);

@@ -64,16 +64,11 @@ void CountMissing(const std::vector<double>& xs, TScale scale, std::size_t& notN
 } // namespace
 
 TFigure CumulativeFigure(const TGroupResult& r, const TPlotOptions& options, const TBands& bands) {
-    const TScale scale = options.LogAxis ? TScale::Log : TScale::Linear;
-    TFigure f;
-    f.Id = "cumulative";
-    f.Title = "累積分布（パーセンタイル曲線）";
-    f.Subtitle = Subtitle(r);
-    TPanel p;
-    p.Id = "cumulative";
-    p.X.Title = IntakeTitle(r, scale);
-    p.X.Scale = scale;
-    p.Y.Title = "累積割合（%）";
+    TIntakeFigure parts =
+        IntakeFigure(r, options, "cumulative", "累積分布（パーセンタイル曲線）", "累積割合（%）");
+    TFigure& f = parts.Figure;
+    TPanel& p = parts.Panel;
+    const TScale scale = parts.Scale;
     p.Y.Min = 0;
     p.Y.Max = 100;
 
@@ -107,7 +102,7 @@ TFigure CumulativeFigure(const TGroupResult& r, const TPlotOptions& options, con
     if (!(lo <= hi)) {
         p.Empty = "この軸に描けるパーセンタイル点がありません";
         f.Panels.push_back(std::move(p));
-        return f;
+        return std::move(f);
     }
     for (const TGroupResult::TShare& share : r.Shares) {
         if (!NearRange(share.Limit, lo, hi, scale)) continue;
@@ -121,15 +116,10 @@ TFigure CumulativeFigure(const TGroupResult& r, const TPlotOptions& options, con
     for (const TGroupResult::TShare& share : r.Shares) {
         ++k;
         if (!NearRange(share.Limit, lo, hi, scale)) continue;
-        TMarkerLine m;
-        m.Id = "cutoff-" + std::to_string(k);
-        m.X = share.Limit;
-        m.Stroke = CutOffLine();
-        m.Labels = {CutOffLabel(share)};
-        p.Markers.push_back(std::move(m));
+        p.Markers.push_back(CutOffMarker(k, share, {CutOffLabel(share)}));
     }
     f.Panels.push_back(std::move(p));
-    return f;
+    return std::move(f);
 }
 
 } // namespace habitual::plot

@@ -21,16 +21,37 @@ TDrawable Drawable(const std::vector<double>& values, TScale scale) {
     return d;
 }
 
-std::string IntakeTitle(const TGroupResult& r, TScale scale) {
-    return NutrientText(r.Heading) + (scale == TScale::Log ? "（対数目盛）" : "");
-}
-
 std::string Subtitle(const TGroupResult& r) {
     return HeadingText(r.Heading) + "　／　" + MethodText(r);
 }
 
+TIntakeFigure IntakeFigure(const TGroupResult& r, const TPlotOptions& options, const char* id,
+                           const char* title, const char* yTitle) {
+    TIntakeFigure f;
+    f.Scale = options.LogAxis ? TScale::Log : TScale::Linear;
+    f.Figure.Id = id;
+    f.Figure.Title = title;
+    f.Figure.Subtitle = Subtitle(r);
+    f.Panel.Id = id;
+    // The units: the analysis column's name, and the scale.
+    f.Panel.X.Title = NutrientText(r.Heading) + (f.Scale == TScale::Log ? "（対数目盛）" : "");
+    f.Panel.X.Scale = f.Scale;
+    f.Panel.Y.Title = yTitle;
+    return f;
+}
+
 std::string CutOffLabel(const TGroupResult::TShare& share) {
     return General(share.Limit) + (share.Below ? "未満" : "以上");
+}
+
+TMarkerLine CutOffMarker(int k, const TGroupResult::TShare& share,
+                         std::vector<std::string> labels) {
+    TMarkerLine m;
+    m.Id = "cutoff-" + std::to_string(k);
+    m.X = share.Limit;
+    m.Stroke = CutOffLine();
+    m.Labels = std::move(labels);
+    return m;
 }
 
 bool NearRange(double v, double lo, double hi, TScale scale) {

@@ -7,6 +7,7 @@
 
 #include "engine/GroupResult.h"
 #include "plot/Figure.h"
+#include "plot/GroupPlots.h"
 
 namespace habitual::plot::parts {
 
@@ -35,14 +36,24 @@ struct TDrawable {
 };
 TDrawable Drawable(const std::vector<double>& values, TScale scale);
 
-// The intake axis' title: the analysis column's name, and the scale.
-std::string IntakeTitle(const TGroupResult& r, TScale scale);
-
 // "エネルギー　[性別=1]　／　最良べき乗変換：べき数 1/3"
 std::string Subtitle(const TGroupResult& r);
 
+// A figure of the group whose one panel (id as the figure's) has the intake
+// along x, on the scale the options ask for.
+struct TIntakeFigure {
+    TFigure Figure;
+    TPanel Panel;
+    TScale Scale = TScale::Linear;
+};
+TIntakeFigure IntakeFigure(const TGroupResult& r, const TPlotOptions& options, const char* id,
+                           const char* title, const char* yTitle);
+
 // The cut-off's label as the report writes its limit: "10以上", "20未満".
 std::string CutOffLabel(const TGroupResult::TShare& share);
+
+// The line at the report's cut-off k (from 1), with texts beside it.
+TMarkerLine CutOffMarker(int k, const TGroupResult::TShare& share, std::vector<std::string> labels);
 
 // Whether a limit may widen an axis spanning [lo, hi]: within one span of it
 // (a decade on a log axis); a limit far outside would squeeze the data.

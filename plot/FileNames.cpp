@@ -3,58 +3,10 @@
 #include <cstdint>
 
 #include "engine/Encoding.h"
+#include "plot/Utf8.h"
 
 namespace habitual::plot {
 namespace {
-
-// Decodes one UTF-8 character at s[i]; returns its length, 0 when invalid.
-std::size_t Decode(std::string_view s, std::size_t i, std::uint32_t& cp) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t n;
-    if (c < 0x80) {
-        cp = c;
-        return 1;
-    } else if (c >= 0xC2 && c < 0xE0) {
-        n = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c < 0xF0) {
-        n = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c < 0xF5) {
-        n = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return n;
-}
-
-void Encode(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 bool Forbidden(std::uint32_t cp) {
     switch (cp) {
@@ -98,7 +50,7 @@ std::string SafeFileName(std::string_view utf8, std::size_t maxBytes) {
     std::string name;
     for (std::size_t i = 0; i < utf8.size();) {
         std::uint32_t cp = 0;
-        const std::size_t n = Decode(utf8, i, cp);
+        const std::size_t n = DecodeUtf8(utf8, i, cp);
         if (n == 0) {
             name += '_';
             ++i;
@@ -108,7 +60,7 @@ std::string SafeFileName(std::string_view utf8, std::size_t maxBytes) {
         if (Forbidden(cp))
             piece = "_";
         else
-            Encode(piece, cp);
+            AppendUtf8(piece, cp);
         // Cut at a character boundary, leaving room for a leading "_".
         if (name.size() + piece.size() > maxBytes - 1) break;
         name += piece;
@@ -137,7 +89,7 @@ std::string FoldedName(std::string_view utf8) {
     std::string folded;
     for (std::size_t i = 0; i < utf8.size();) {
         std::uint32_t cp = 0;
-        const std::size_t n = Decode(utf8, i, cp);
+        const std::size_t n = DecodeUtf8(utf8, i, cp);
         if (n == 0) {
             folded += utf8[i++];
             continue;
@@ -149,7 +101,7 @@ std::string FoldedName(std::string_view utf8) {
             cp += 0x50;
         else if (cp >= 0x2160 && cp <= 0x216F)
             cp += 0x10;
-        Encode(folded, cp);
+        AppendUtf8(folded, cp);
         i += n;
     }
     return folded;

@@ -42,13 +42,9 @@ void AddCutOffs(TFigure& f, TPanel& p, const TGroupResult& r, bool habit) {
         }
         lo = std::min(lo, share.Limit);
         hi = std::max(hi, share.Limit);
-        TMarkerLine m;
-        m.Id = "cutoff-" + std::to_string(k);
-        m.X = share.Limit;
-        m.Stroke = CutOffLine();
-        m.Labels = {label, "1日 " + Fixed(share.Daily, 1) + "%"};
-        if (habit) m.Labels.push_back("習慣 " + Fixed(share.Habit, 1) + "%");
-        p.Markers.push_back(std::move(m));
+        std::vector<std::string> labels{label, "1日 " + Fixed(share.Daily, 1) + "%"};
+        if (habit) labels.push_back("習慣 " + Fixed(share.Habit, 1) + "%");
+        p.Markers.push_back(CutOffMarker(k, share, std::move(labels)));
     }
     // A cut-off beyond the bins widens the axis, to round values again.
     if (lo < p.X.Min || hi > p.X.Max) {
@@ -61,16 +57,11 @@ void AddCutOffs(TFigure& f, TPanel& p, const TGroupResult& r, bool habit) {
 } // namespace
 
 TFigure HistogramFigure(const TGroupResult& r, const TPlotOptions& options) {
-    const TScale scale = options.LogAxis ? TScale::Log : TScale::Linear;
-    TFigure f;
-    f.Id = "histogram";
-    f.Title = "1日摂取量と習慣摂取量の分布";
-    f.Subtitle = Subtitle(r);
-    TPanel p;
-    p.Id = "histogram";
-    p.X.Title = IntakeTitle(r, scale);
-    p.X.Scale = scale;
-    p.Y.Title = "割合（%）";
+    TIntakeFigure parts =
+        IntakeFigure(r, options, "histogram", "1日摂取量と習慣摂取量の分布", "割合（%）");
+    TFigure& f = parts.Figure;
+    TPanel& p = parts.Panel;
+    const TScale scale = parts.Scale;
 
     const bool habit = r.HabitualShown;
     const TDrawable daily = Drawable(r.DailyValues, scale);
@@ -88,7 +79,7 @@ TFigure HistogramFigure(const TGroupResult& r, const TPlotOptions& options) {
     if (dailyScaled.empty() && habitScaled.empty()) {
         p.Empty = r.DailyValues.empty() ? "描ける値がありません" : "この軸に描ける値がありません";
         f.Panels.push_back(std::move(p));
-        return f;
+        return std::move(f);
     }
     double lo = INFINITY, hi = -INFINITY;
     for (const std::vector<double>* values : {&dailyScaled, &habitScaled}) {
@@ -141,7 +132,7 @@ TFigure HistogramFigure(const TGroupResult& r, const TPlotOptions& options) {
     p.Y.Max = LooseRange(0, std::max(top * 1.1, 1e-9)).Max;
     AddCutOffs(f, p, r, habit);
     f.Panels.push_back(std::move(p));
-    return f;
+    return std::move(f);
 }
 
 } // namespace habitual::plot

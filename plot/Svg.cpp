@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "plot/Numbers.h"
+#include "plot/Utf8.h"
 
 namespace habitual::plot {
 namespace {
@@ -147,34 +148,12 @@ void AppendText(std::string& out, const TSceneItem& item, const TText& text) {
     out += "</text>\n";
 }
 
-// The length of the UTF-8 sequence starting at s[i] when it is valid, else 0.
+// The length of the UTF-8 sequence starting at s[i] when it is valid and a
+// character XML allows, else 0.
 std::size_t ValidSequence(std::string_view s, std::size_t i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t n;
-    std::uint32_t cp;
-    if (c < 0x80) return 1;
-    if (c >= 0xC2 && c < 0xE0) {
-        n = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c < 0xF0) {
-        n = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c < 0xF5) {
-        n = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    // Overlong forms, surrogates, and what XML does not allow.
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return 0;
-    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF) return 0;
-    return n;
+    std::uint32_t cp = 0;
+    const std::size_t n = DecodeUtf8(s, i, cp);
+    return cp == 0xFFFE || cp == 0xFFFF ? 0 : n;
 }
 
 } // namespace

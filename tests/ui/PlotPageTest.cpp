@@ -40,11 +40,6 @@ struct TWindow {
     }
 };
 
-int PdfPageCount(const QByteArray& pdf) {
-    return static_cast<int>(pdf.count("/Type /Page\n") + pdf.count("/Type /Page>") +
-                            pdf.count("/Type /Page "));
-}
-
 } // namespace
 
 class TPlotPageTest : public QObject {
