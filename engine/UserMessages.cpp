@@ -73,10 +73,6 @@ std::string PlotNotWritten(const std::string& path) {
            "]を書き出せませんでした。空き容量と書き込みの権限を確かめてください。";
 }
 
-std::string PlotsNotMade(const std::string& reason) {
-    return "分布図を作れませんでした: " + reason;
-}
-
 } // namespace messages
 
 std::string RunErrorMessage(const TRunStatus& status, const std::string& fileName) {

@@ -38,7 +38,6 @@ std::string PrintFailed();
 // Distribution plots, from the window and the batch tool.
 std::string PlotFolderNotMade(const std::string& path);
 std::string PlotNotWritten(const std::string& path);
-std::string PlotsNotMade(const std::string& reason);
 
 } // namespace messages
 } // namespace habitual
