@@ -100,13 +100,13 @@ void TPlotPage::SetResults(std::vector<habitual::TGroupResult> results) {
             auto* item = new QListWidgetItem(text, ListBoxBunrui);
             item->setToolTip(QString::fromStdString(habitual::plot::HeadingText(r.Heading)));
         }
+        if (!Groups.empty()) ListBoxBunrui->setCurrentRow(0);
     }
     LabelBunrui->setText(Groups.empty() ? QStringLiteral("グループ")
                                         : QStringLiteral("グループ（") +
                                               QString::fromStdString(
                                                   habitual::plot::NutrientText(Groups[0].Heading)) +
                                               QStringLiteral("）"));
-    if (!Groups.empty()) ListBoxBunrui->setCurrentRow(0);
     ShowGroup();
 }
 
