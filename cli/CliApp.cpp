@@ -1,5 +1,8 @@
 #include "cli/CliApp.h"
 
+#include <memory>
+
+#include "cli/CliPlots.h"
 #include "cli/Columns.h"
 #include "cli/Options.h"
 #include "engine/ColumnLabel.h"
@@ -111,6 +114,10 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (!o.Power.empty() && o.Method != Normalize::GivenPower)
         Warn(err, "--power は --method power のときだけ有効です。この指定は使わずに計算します。");
 
+    if (o.LogAxis && o.PlotFolder.empty())
+        std::fprintf(err, "habitual-cli: 注意: --log-axis は --plots のときだけ有効です。"
+                          "この指定は使わずに計算します。\n");
+
     TRunOptions options;
     options.Input = o.Input;
     options.Open = [&survey](const std::string&, const TInputOptions&) {
@@ -119,9 +126,20 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     options.Notice = [err](const TNotice& notice) {
         Warn(err, notice.Group.empty() ? notice.Text : notice.Group + " " + notice.Text);
     };
+    // The plots are written as the groups are analysed, so that no group's
+    // values outlive its plots.
+    std::unique_ptr<TCliPlots> plots;
+    if (!o.PlotFolder.empty()) {
+        plots = std::make_unique<TCliPlots>(o.PlotFolder, o.LogAxis);
+        std::string plotError;
+        if (!plots->Prepare(plotError)) return Failure(err, plotError);
+        plots->Attach(options);
+    }
     TMemoryResultLines document;
     const TRunStatus status = RunReport(s, document, options);
     if (!status.Ok()) return Failure(err, RunErrorMessage(status, o.Survey));
+    std::string plotError;
+    const bool plotsWritten = !plots || plots->Finish(plotError);
 
     std::string bytes;
     if (o.Utf8) {
@@ -133,6 +151,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     } else if (!SaveFile(o.OutputFile, bytes)) {
         return Failure(err, messages::ResultsNotWritten(o.OutputFile));
     }
+    // The results are written even when a plot is not.
+    if (!plotsWritten) return Failure(err, plotError);
     return ExitOk;
 }
 

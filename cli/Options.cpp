@@ -25,6 +25,7 @@ const char* UsageText() {
            "               [--cutoffs \"10 20-\"] [--output standard|summary|data]\n"
            "               [-o 出力ファイル] [--encoding cp932|utf-8]\n"
            "               [--input-encoding auto|cp932|utf-8] [--sheet シート] [--skip-missing]\n"
+           "               [--plots 出力フォルダ [--log-axis]]\n"
            "  habitual-cli 調査データ.csv --columns\n"
            "\n"
            "  調査データは CSV ファイル（Shift-JIS か UTF-8）か Excel ブック（.xlsx）です。\n"
@@ -48,6 +49,9 @@ const char* UsageText() {
            "  --sheet              ブックのシート（名前か 1 から数えた番号。既定は最初のシート）\n"
            "  --skip-missing       分析変数が空欄か数値でない行を計算から除く（既定は 0 "
            "として計算）\n"
+           "  --plots              グループごとの分布図（SVG、対応する版では PNG も）と"
+           "一覧 index.html を書き出すフォルダ\n"
+           "  --log-axis           分布図の摂取量の軸を対数目盛にする\n"
            "  --columns            見出し行の列の一覧を表示して終了（--encoding cp932 "
            "の指定がなければ UTF-8）\n"
            "  --help, --version    この説明、版数を表示して終了\n"
@@ -127,6 +131,14 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
             }
         } else if (arg == "-o") {
             if (!value(o.OutputFile)) return false;
+        } else if (arg == "--plots") {
+            if (!value(o.PlotFolder)) return false;
+            if (o.PlotFolder.empty()) {
+                error = "--plots には分布図を書き出すフォルダを指定してください。";
+                return false;
+            }
+        } else if (arg == "--log-axis") {
+            o.LogAxis = true;
         } else if (arg == "--encoding") {
             if (!value(v)) return false;
             int e = Choice(v, {"cp932", "utf-8"});

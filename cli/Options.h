@@ -28,6 +28,8 @@ struct TCliOptions {
     TInputOptions Input;
     bool InputEncodingGiven = false;
     bool SheetGiven = false;
+    std::string PlotFolder; // --plots: empty for none
+    bool LogAxis = false;   // --log-axis
 };
 
 // Fills options from the arguments; returns false with a message (UTF-8)

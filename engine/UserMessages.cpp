@@ -147,6 +147,16 @@ std::string PrintFailed() {
     return "印刷できませんでした。";
 }
 
+std::string PlotFolderNotMade(const std::string& path) {
+    return "分布図のフォルダ[" + path +
+           "]を作れませんでした。フォルダの場所と書き込みの権限を確かめてください。";
+}
+
+std::string PlotNotWritten(const std::string& path) {
+    return "分布図[" + path +
+           "]を書き出せませんでした。空き容量と書き込みの権限を確かめてください。";
+}
+
 } // namespace messages
 
 std::string RunErrorMessage(const TRunStatus& status, const std::string& fileName) {

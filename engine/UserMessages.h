@@ -43,6 +43,9 @@ std::string ResultsNotWritten(const std::string& path);
 std::string ResultsNotWrittenToStdout();
 std::string ColumnsNotWritten();
 std::string PrintFailed();
+// Distribution plots, from the window and the batch tool.
+std::string PlotFolderNotMade(const std::string& path);
+std::string PlotNotWritten(const std::string& path);
 
 } // namespace messages
 } // namespace habitual

@@ -66,6 +66,17 @@ bool TStandardDialogs::ExecuteSave(QWidget* parent, TFileDialog& dialog) {
     return true;
 }
 
+bool TStandardDialogs::ExecuteFolder(QWidget* parent, TFileDialog& dialog) {
+    QFileDialog box(parent);
+    box.setAcceptMode(QFileDialog::AcceptOpen);
+    box.setFileMode(QFileDialog::Directory);
+    box.setOption(QFileDialog::ShowDirsOnly, true);
+    if (!dialog.FileName.isEmpty()) box.setDirectory(dialog.FileName);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return false;
+    dialog.FileName = box.selectedFiles().constFirst();
+    return true;
+}
+
 QMessageBox* MakeConfirmBox(QWidget* parent, const QString& text) {
     auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("確認"), text,
                                 QMessageBox::NoButton, parent);

@@ -25,6 +25,9 @@ public:
     // and returns true. The save dialog asks nothing about existing files.
     virtual bool ExecuteOpen(QWidget* parent, TFileDialog& dialog) = 0;
     virtual bool ExecuteSave(QWidget* parent, TFileDialog& dialog) = 0;
+    // Chooses a folder (made in the dialog if need be); dialog.FileName is
+    // the folder proposed and, on acceptance, the one chosen.
+    virtual bool ExecuteFolder(QWidget* parent, TFileDialog& dialog) = 0;
     // "確認" box; true only for "はい(&Y)".
     virtual bool Confirm(QWidget* parent, const QString& text) = 0;
     // "エラー" box with one "OK" button.
@@ -49,6 +52,7 @@ class TStandardDialogs : public TDialogs {
 public:
     bool ExecuteOpen(QWidget* parent, TFileDialog& dialog) override;
     bool ExecuteSave(QWidget* parent, TFileDialog& dialog) override;
+    bool ExecuteFolder(QWidget* parent, TFileDialog& dialog) override;
     bool Confirm(QWidget* parent, const QString& text) override;
     void Error(QWidget* parent, const QString& text) override;
     void Information(QWidget* parent, const QString& text) override;

@@ -27,6 +27,7 @@
 #include "ui/NotifyingWidgets.h"
 #include "ui/OptionsPage.h"
 #include "ui/PathLabel.h"
+#include "ui/PlotPage.h"
 #include "ui/Progress.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
@@ -77,6 +78,12 @@ TMainForm::TMainForm(TDialogs* dialogs, QWidget* parent)
     PageControl1->addTab(TabSheet2, QStringLiteral("計算法の指定"));
     PageControl1->addTab(TabSheetOptions, QStringLiteral("詳細設定"));
     PageControl1->addTab(TabSheet3, QStringLiteral("計算結果"));
+    TabSheetBunpuzu = new TPlotPage;
+    PageControl1->addTab(TabSheetBunpuzu, QStringLiteral("分布図"));
+    connect(TabSheetBunpuzu->ButtonHozon, &QPushButton::clicked, this,
+            [this] { RunCommand(&TMainForm::ButtonHozonClick); });
+    connect(TabSheetBunpuzu->ButtonZenHozon, &QPushButton::clicked, this,
+            [this] { RunCommand(&TMainForm::ButtonZenHozonClick); });
     setCentralWidget(PageControl1);
     NoticePanel = new TNoticePanel(this);
     addDockWidget(Qt::BottomDockWidgetArea, NoticePanel);

@@ -29,6 +29,7 @@ class TFormProgress;
 class TNoticePanel;
 class TOptionsPage;
 class TPathLabel;
+class TPlotPage;
 class TRadioGroup;
 class TResultsView;
 class TSurveyGridModel;
@@ -55,6 +56,9 @@ public:
     void FileExit();
     void HelpAbout();
     void ComboBoxMojiCodeChange();
+    // The page 分布図: save the figure shown, or every group's figures.
+    void ButtonHozonClick();
+    void ButtonZenHozonClick();
 
     // Loads a survey file as the load button does once a file is chosen;
     // false (with the message shown) when it cannot be read, in which case
@@ -69,6 +73,7 @@ public:
     TAboutBox* AboutBox() const { return About; }
     TFormProgress* FormProgress() const { return Progress; }
     TNoticePanel& Notices() const { return *NoticePanel; }
+    TPlotPage& Plots() const { return *TabSheetBunpuzu; }
     TResultsView& ResultLines() const { return *Results; }
     TFileDialog& OpenDialog() { return OpenFile; }
     TFileDialog& SaveDialog() { return SaveFile; }
@@ -104,6 +109,9 @@ private:
     // The seven lists that begin with "(なし)".
     QList<QComboBox*> OptionalColumnLists() const;
     void SetResultsFileType(TFileDialog& dialog, bool withExtension) const;
+    // Whether a save may go on: true when nothing is at path, or the user
+    // says to overwrite it.
+    bool ConfirmOverwrite(const QString& path);
 
     // Runs a handler; an error it throws is shown in an "エラー" box.
     void RunCommand(void (TMainForm::*handler)());
@@ -119,6 +127,8 @@ private:
     TDialogs* Dialogs;
     TFileDialog OpenFile;
     TFileDialog SaveFile;
+    TFileDialog SavePlot;
+    TFileDialog PlotFolder;
     std::unique_ptr<QPrinter> PrinterDevice;
     bool Placed = false;
 
@@ -126,6 +136,7 @@ private:
     QWidget* TabSheet2 = nullptr;
     TOptionsPage* TabSheetOptions = nullptr;
     QWidget* TabSheet3 = nullptr;
+    TPlotPage* TabSheetBunpuzu = nullptr;
     QPushButton* Button1 = nullptr;
     TPathLabel* PanelDietFileName = nullptr;
     TSurveyGridModel* GridModel = nullptr;

@@ -13,6 +13,7 @@
 #include "platform/SaveFile.h"
 #include "report/ResultsFile.h"
 #include "ui/Main.h"
+#include "ui/PlotPage.h"
 #include "ui/Printing.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
@@ -25,10 +26,19 @@ void TMainForm::SetResultsFileType(TFileDialog& dialog, bool withExtension) cons
     if (withExtension) dialog.DefaultExt = standard ? QStringLiteral("txt") : QStringLiteral("csv");
 }
 
+bool TMainForm::ConfirmOverwrite(const QString& path) {
+    // Asked for every file that is there, readable or not: a file that cannot
+    // be read can still be overwritten.
+    return !QFileInfo::exists(path) ||
+           Dialogs->Confirm(this, QString::fromStdString(
+                                      habitual::messages::ConfirmOverwrite(path.toStdString())));
+}
+
 void TMainForm::FileNew() {
     if (!Dialogs->Confirm(this, QString::fromStdString(habitual::messages::ConfirmClear()))) return;
     TWaitCursor wait;
     Results->Clear();
+    TabSheetBunpuzu->Clear();
     SaveFile.FileName.clear();
     OpenFile.FileName.clear();
 }
@@ -47,6 +57,8 @@ void TMainForm::FileOpen() {
     // What was opened is what the user wants to see.
     PageControl1->setCurrentWidget(TabSheet3);
     Results->Clear();
+    // The opened document is not the last run's: its plots go with it.
+    TabSheetBunpuzu->Clear();
     Results->HideView();
     for (const std::string& line : lines) Results->Add(line);
     lines = {};
@@ -58,12 +70,7 @@ void TMainForm::FileSaveAs() {
     SetResultsFileType(SaveFile, true);
     if (!Dialogs->ExecuteSave(this, SaveFile)) return;
     const QString path = SaveFile.FileName;
-    // Asked for every file that is there, readable or not: a file that cannot
-    // be read can still be overwritten.
-    if (QFileInfo::exists(path) &&
-        !Dialogs->Confirm(
-            this, QString::fromStdString(habitual::messages::ConfirmOverwrite(path.toStdString()))))
-        return;
+    if (!ConfirmOverwrite(path)) return;
 
     TWaitCursor wait;
     Results->Flush();

@@ -13,6 +13,7 @@
 #include "ui/NoticePanel.h"
 #include "ui/NotifyingWidgets.h"
 #include "ui/PathLabel.h"
+#include "ui/PlotPage.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
 #include "ui/WaitCursor.h"
@@ -68,6 +69,11 @@ void TMainForm::ButtonRunClick() {
     options.Notice = [this](const habitual::TNotice& notice) { NoticePanel->Add(notice); };
     NoticePanel->Clear();
     habitual::TRunStatus status;
+    // Each group's results, with the values its plots need; they never touch
+    // the document.
+    std::vector<habitual::TGroupResult> groups;
+    options.WithValues = true;
+    options.GroupDone = [&groups](habitual::TGroupResult r) { groups.push_back(std::move(r)); };
     {
         TWaitCursor wait;
         TShowAtEnd showAtEnd{*Results};
@@ -75,6 +81,9 @@ void TMainForm::ButtonRunClick() {
         // The new lines in view, whatever the output form.
         Results->ScrollToCaret();
     }
+    // The plots follow the last run that wrote results; a rejected run wrote
+    // none and leaves them as they were.
+    if (status.Ok()) TabSheetBunpuzu->SetResults(std::move(groups));
     if (!status.Ok())
         ShowError(QString::fromStdString(
             habitual::RunErrorMessage(status, PanelDietFileName->text().toStdString())));

@@ -2,9 +2,14 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+#include <sys/stat.h>
+
+#include "cli/CliPlots.h"
 #include "engine/Encoding.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/TempFile.h"
+#include "tests/support/TempFolder.h"
 
 using namespace habitual;
 using habitual::test::Outcome;
@@ -50,6 +55,9 @@ TEST(Cli, ExitStatusAndMessages) {
          "4つまで"},
         {{s, "--nutrient", "4", "--within-variance", "1"}, 0, "--method power のときだけ有効"},
         {{s, "--nutrient", "4", "--power", "0.5"}, 0, "--power は --method power"},
+        {{s, "--nutrient", "4", "--plots"}, 2, "値を指定してください"},
+        {{s, "--nutrient", "4", "--plots", ""}, 2, "フォルダを指定してください"},
+        {{s, "--nutrient", "4", "--log-axis"}, 0, "--log-axis は --plots のときだけ有効"},
     };
     for (const Case& c : cases) {
         std::string joined;
@@ -118,6 +126,67 @@ TEST(Cli, OutputFileHoldsTheDocument) {
     ASSERT_EQ(ok.Status, 0) << ok.Err;
     EXPECT_TRUE(ok.Out.empty());
     EXPECT_EQ(target.Read(), RunTool(run).Out);
+}
+
+// --plots writes each analysed group's figures into the folder (made when
+// missing) and leaves the document as it is without plots.
+TEST(Cli, PlotsFolder) {
+    TempFile survey(Survey);
+    test::TempFolder parent;
+    const std::string folder = parent.Path + "/分布図";
+    const std::vector<std::string> run = {survey.Path,  "--id", "2",         "--class", "3",
+                                          "--nutrient", "4",    "--cutoffs", "1600"};
+    std::vector<std::string> args = run;
+    args.insert(args.end(), {"--plots", folder, "--log-axis"});
+    const Outcome o = RunTool(args);
+    ASSERT_EQ(o.Status, 0) << o.Err;
+    EXPECT_EQ(o.Out, RunTool(run).Out);
+
+    test::TempFolder written;
+    written.Path = folder;
+    std::vector<std::string> names = written.Entries();
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected{"index.html"};
+    for (const char* group : {"1", "2"})
+        for (const char* figure : {"cumulative", "histogram", "normal"})
+            for (const char* ext : {".png", ".svg"})
+                if (CliWritesPng() || std::string(ext) == ".svg")
+                    expected.push_back(std::string(group) + "_" + figure + ext);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    const std::string cumulative = TempFile::ReadFile(folder + "/1_cumulative.svg");
+    EXPECT_NE(cumulative.find("data-x-scale=\"log\""), std::string::npos);
+    EXPECT_NE(TempFile::ReadFile(folder + "/index.html").find("分類変数：[性別=2]"),
+              std::string::npos);
+}
+
+TEST(Cli, PlotsThatCannotBeWritten) {
+    TempFile survey(Survey);
+    TempFile notAFolder("a file", ".txt");
+    const std::vector<std::string> run = {survey.Path, "--id",       "2", "--class",
+                                          "3",         "--nutrient", "4"};
+    // The folder cannot be made: nothing is computed.
+    std::vector<std::string> args = run;
+    args.insert(args.end(), {"--plots", notAFolder.Path + "/plots"});
+    Outcome o = RunTool(args);
+    EXPECT_EQ(o.Status, 1);
+    EXPECT_TRUE(o.Out.empty());
+    EXPECT_NE(o.Err.find("分布図のフォルダ[" + notAFolder.Path + "/plots]を作れませんでした"),
+              std::string::npos)
+        << o.Err;
+    // A figure cannot be written (a folder stands in its place): the results
+    // are written all the same, and the status says what failed.
+    test::TempFolder folder;
+    ASSERT_EQ(mkdir((folder.Path + "/2_normal.svg").c_str(), 0700), 0);
+    args = run;
+    args.insert(args.end(), {"--plots", folder.Path});
+    o = RunTool(args);
+    rmdir((folder.Path + "/2_normal.svg").c_str());
+    EXPECT_EQ(o.Status, 1);
+    EXPECT_EQ(o.Out, RunTool(run).Out);
+    EXPECT_NE(o.Err.find("分布図[" + folder.Path + "/2_normal.svg]を書き出せませんでした"),
+              std::string::npos)
+        << o.Err;
 }
 
 // The bundled examples are what the tool writes for them.

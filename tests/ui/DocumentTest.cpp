@@ -47,12 +47,6 @@ struct TWindow {
     }
 };
 
-// Pages of a PDF file as its page objects count them.
-int PdfPageCount(const QByteArray& pdf) {
-    return static_cast<int>(pdf.count("/Type /Page\n") + pdf.count("/Type /Page>") +
-                            pdf.count("/Type /Page "));
-}
-
 } // namespace
 
 class TDocumentTest : public QObject {

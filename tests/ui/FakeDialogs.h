@@ -18,6 +18,7 @@ public:
     // queue cancels the dialog.
     QStringList OpenAnswers;
     QStringList SaveAnswers;
+    QStringList FolderAnswers;
     // Answers to "確認" boxes in turn; an empty queue answers "いいえ(&N)".
     QList<bool> ConfirmAnswers;
     // The sheet each sheet question answers in turn (an index); -1 or an
@@ -31,6 +32,7 @@ public:
     // What the window asked, in order.
     QList<TFileDialog> OpenShown;
     QList<TFileDialog> SaveShown;
+    QList<TFileDialog> FolderShown;
     QStringList Confirms;
     QStringList Errors;
     // The pointer's shape when each error box was shown.
@@ -47,6 +49,10 @@ public:
     bool ExecuteSave(QWidget*, TFileDialog& dialog) override {
         SaveShown << dialog;
         return Answer(SaveAnswers, dialog);
+    }
+    bool ExecuteFolder(QWidget*, TFileDialog& dialog) override {
+        FolderShown << dialog;
+        return Answer(FolderAnswers, dialog);
     }
     bool Confirm(QWidget*, const QString& text) override {
         Confirms << text;

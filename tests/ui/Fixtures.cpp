@@ -40,3 +40,8 @@ QStringList Items(const QComboBox* list) {
     for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
     return items;
 }
+
+int PdfPageCount(const QByteArray& pdf) {
+    return static_cast<int>(pdf.count("/Type /Page\n") + pdf.count("/Type /Page>") +
+                            pdf.count("/Type /Page "));
+}

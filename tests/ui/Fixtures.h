@@ -21,5 +21,8 @@ template <typename T> T* Control(const QWidget& window, const char* name) {
     return window.findChild<T*>(QString::fromUtf8(name));
 }
 
+// Pages of a PDF file as its page objects count them.
+int PdfPageCount(const QByteArray& pdf);
+
 // The items of a drop-down list.
 QStringList Items(const QComboBox* list);

@@ -102,10 +102,11 @@ private slots:
     void startsInItsInitialState() {
         TWindow w;
         QCOMPARE(w.Form.windowTitle(), QString::fromUtf8(SystemTitle));
-        QCOMPARE(w.Pages()->count(), 3);
+        QCOMPARE(w.Pages()->count(), 4);
         QCOMPARE(w.Pages()->tabText(0), QStringLiteral("計算法の指定"));
         QCOMPARE(w.Pages()->tabText(1), QStringLiteral("詳細設定"));
         QCOMPARE(w.Pages()->tabText(2), QStringLiteral("計算結果"));
+        QCOMPARE(w.Pages()->tabText(3), QStringLiteral("分布図"));
         QCOMPARE(w.Pages()->currentWidget()->objectName(), QStringLiteral("TabSheet2"));
         for (const char* name :
              {"ComboBoxID1", "ComboBoxID2", "ComboBoxID3", "ComboBoxID4", "ComboBoxBunrui1",

@@ -1,10 +1,13 @@
 // Renders the pictures of the desktop program into a folder: the settings
 // page after loading a survey, the results page after a standard run, the
-// About box and the progress window. Used by scripts/screenshots.
+// page 分布図 with each figure and the files it saves, the About box and the
+// progress window. Used by scripts/screenshots.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -15,6 +18,7 @@
 #include "tests/ui/Fixtures.h"
 #include "ui/About.h"
 #include "ui/Main.h"
+#include "ui/PlotPage.h"
 #include "ui/Progress.h"
 
 namespace {
@@ -83,6 +87,45 @@ int main(int argc, char** argv) {
     form.ButtonRunClick();
     QApplication::processEvents();
     ok = Save(form, dir, "results.png") && ok;
+
+    // The page 分布図 after a run with two cut-offs: each figure of the first
+    // group, the percentile curves on a log axis, and the files the page saves.
+    if (auto* cutOffs = Control<QLineEdit>(form, "EditCutOff1")) cutOffs->setText("1800 2500-");
+    form.ButtonRunClick();
+    auto* pages = Control<QTabWidget>(form, "PageControl1");
+    auto* figures = Control<QTabWidget>(form, "PageControlBunpuzu");
+    pages->setCurrentWidget(&form.Plots());
+    static const char* const figureShots[] = {"plots-histogram.png", "plots-cumulative.png",
+                                              "plots-normal.png"};
+    for (int i = 0; i < 3; ++i) {
+        figures->setCurrentIndex(i);
+        QApplication::processEvents();
+        ok = Save(form, dir, figureShots[i]) && ok;
+    }
+    figures->setCurrentIndex(1);
+    Control<QCheckBox>(form, "CheckBoxTaisu")->setChecked(true);
+    QApplication::processEvents();
+    ok = Save(form, dir, "plots-log.png") && ok;
+    Control<QCheckBox>(form, "CheckBoxTaisu")->setChecked(false);
+    auto* format = Control<QComboBox>(form, "ComboBoxKeishiki");
+    for (const char* name : {"plot-export.png", "plot-export.svg", "plot-export.pdf"}) {
+        format->setCurrentIndex(QString::fromUtf8(name).endsWith("png")   ? 0
+                                : QString::fromUtf8(name).endsWith("svg") ? 1
+                                                                          : 2);
+        dialogs.SaveAnswers << dir.filePath(QString::fromUtf8(name));
+        dialogs.ConfirmAnswers << true;
+        form.ButtonHozonClick();
+    }
+    format->setCurrentIndex(2);
+    dialogs.SaveAnswers << dir.filePath(QStringLiteral("plots-all.pdf"));
+    dialogs.ConfirmAnswers << true;
+    form.ButtonZenHozonClick();
+    if (!dialogs.Errors.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(dialogs.Errors.join('\n')));
+        ok = false;
+    }
+    std::printf("wrote %s\n",
+                qPrintable(dir.filePath(QStringLiteral("plot-export.*, plots-all.pdf"))));
 
     TAboutBox& about = *form.AboutBox();
     about.show();
