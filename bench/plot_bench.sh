@@ -7,21 +7,20 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$repo/build/release}
-data=${HABITUAL_BENCH_DATA:-$HOME/.cache/habitual-bench}
-survey=$data/survey-p500000-d2-n10-s1-shuffle.csv
+bench_name=plot_bench.sh
+source "$repo/bench/common.sh"
+
 targets=(habitual-plot-bench habitual-gen-survey)
-grep -q '^HABITUAL_BUILD_UI:BOOL=ON' "$build/CMakeCache.txt" && targets+=(habitual-plot-paint-bench)
-nice -n 10 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
-if [ ! -s "$survey" ]; then
-    mkdir -p "$data"
-    "$build/bench/habitual-gen-survey" --persons 500000 --days 2 --nutrients 10 --seed 1 --shuffle \
-        -o "$survey"
-fi
+[ -f "$build/CMakeCache.txt" ] && grep -q '^HABITUAL_BUILD_UI:BOOL=ON' "$build/CMakeCache.txt" &&
+    targets+=(habitual-plot-paint-bench)
+bench_build "$build" "${targets[@]}"
+survey=$(bench_survey "$(bench_tool "$build" habitual-gen-survey)" 500000)
 cat "$survey" >/dev/null
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
-"$build/bench/habitual-plot-bench" "$survey" "$out"
-if [ -x "$build/bench/habitual-plot-paint-bench" ]; then
-    QT_QPA_PLATFORM=offscreen "$build/bench/habitual-plot-paint-bench" "$survey" 2> >(grep -v XDG_RUNTIME_DIR >&2)
+"$(bench_tool "$build" habitual-plot-bench)" "$survey" "$out"
+if [[ " ${targets[*]} " == *" habitual-plot-paint-bench "* ]]; then
+    QT_QPA_PLATFORM=offscreen "$(bench_tool "$build" habitual-plot-paint-bench)" "$survey" \
+        2> >(grep -v XDG_RUNTIME_DIR >&2)
 fi
