@@ -1,11 +1,10 @@
 #include "engine/CsvFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "engine/Encoding.h"
+#include "platform/Files.h"
 
 namespace habitual {
 namespace {
@@ -37,13 +36,12 @@ std::FILE* TCsvFile::Open(const char* path, const char* mode) {
     if (!path || !mode || mode[0] != 'r') return nullptr;
     // Always binary underneath: the text-mode rules (CR dropped, 0x1A ends
     // the data) are applied here, the same on every platform.
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = OpenFile(path, "rb");
     if (!f) return nullptr;
     // Only a regular file can be read twice, once to count and once to take
     // the rows; a pipe or a device would give a run over nothing, or none
     // that ends.
-    struct stat st;
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!RegularFileSize(f)) {
         std::fclose(f);
         return nullptr;
     }

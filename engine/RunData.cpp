@@ -4,13 +4,14 @@
 #include <memory>
 #include <new>
 #include <numeric>
-#include <sys/stat.h>
+#include <optional>
 
 #include "engine/Anova1Way.h"
 #include "engine/CsvFile.h"
 #include "engine/Decimal.h"
 #include "engine/Encoding.h"
 #include "engine/RecordArray.h"
+#include "platform/Files.h"
 
 namespace habitual {
 namespace {
@@ -46,10 +47,10 @@ bool JoinKey(const TCsvFile& reader, const std::int32_t (&columns)[N], std::stri
 // Reserving address space up front spares the copies of a growing arena;
 // pages are only used as keys are written.
 void ReserveKeys(TCsvFile& reader, std::int32_t n, TKeyArena& keys) {
-    struct stat st;
-    if (fstat(fileno(reader.File), &st) != 0) return;
+    const std::optional<std::uint64_t> size = RegularFileSize(reader.File);
+    if (!size) return;
     try {
-        keys.Reserve(static_cast<std::size_t>(st.st_size) + 4 * static_cast<std::size_t>(n));
+        keys.Reserve(static_cast<std::size_t>(*size) + 4 * static_cast<std::size_t>(n));
     } catch (const std::bad_alloc&) {
         // The arena grows as needed instead.
     }
