@@ -1,3 +1,4 @@
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -5,11 +6,13 @@
 #include "engine/Encoding.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/TempFile.h"
+#include "tests/support/TempFolder.h"
 
 using namespace habitual;
 using habitual::test::Outcome;
 using habitual::test::RunTool;
 using habitual::test::TempFile;
+using habitual::test::TempFolder;
 
 namespace {
 
@@ -138,4 +141,38 @@ TEST(Cli, ExamplesAreUpToDate) {
         EXPECT_EQ(o.Out, TempFile::ReadFile(dir + "/" + form.File))
             << form.File << " is out of date: run examples/make_results.sh build";
     }
+}
+
+// The built program, given Japanese names on its command line (a survey
+// file's name, column names, the output file's name), writes the bytes the
+// tool writes in process, to its standard output and to the file. On
+// Windows this is the UTF-16 command line, the wide file calls and the
+// standard output without text mode.
+TEST(Cli, TheProgramTakesJapaneseNamesOnItsCommandLine) {
+    TempFolder folder;
+    const std::string survey = folder.Path + "/栄養調査 ① データ.csv";
+    const std::string target = folder.Path + "/計算結果 ②.txt";
+    std::ofstream(test::FsPath(survey), std::ios::binary) << Survey;
+    const std::vector<std::string> run = {survey, "--id",       "番号",      "--class",
+                                          "性別", "--nutrient", "エネルギー"};
+    const Outcome inProcess = RunTool(run);
+    ASSERT_EQ(inProcess.Status, 0) << inProcess.Err;
+
+    std::vector<std::string> program = run;
+    program.insert(program.begin(), HABITUAL_CLI);
+    const Outcome toStdout = test::RunProgram(program);
+    EXPECT_EQ(toStdout.Status, 0) << toStdout.Err;
+    EXPECT_EQ(toStdout.Out, inProcess.Out);
+
+    program.insert(program.end(), {"-o", target});
+    const Outcome toFile = test::RunProgram(program);
+    EXPECT_EQ(toFile.Status, 0) << toFile.Err;
+    EXPECT_TRUE(toFile.Out.empty());
+    EXPECT_EQ(TempFile::ReadFile(target), inProcess.Out);
+
+    // A name that is not there is reported as it was typed.
+    const Outcome missing =
+        test::RunProgram({HABITUAL_CLI, folder.Path + "/ない調査.csv", "--nutrient", "4"});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_NE(missing.Err.find("ない調査.csv]"), std::string::npos) << missing.Err;
 }
