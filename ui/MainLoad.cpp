@@ -1,6 +1,5 @@
 // Loading a survey file into the preview grid and the column lists.
 #include <QComboBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,6 +11,7 @@
 #include "engine/CsvFile.h"
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
+#include "ui/EnginePath.h"
 #include "ui/Main.h"
 #include "ui/PathLabel.h"
 #include "ui/Progress.h"
@@ -44,8 +44,7 @@ bool TMainForm::LoadSurvey(const QString& path) {
     TWaitCursor wait;
     // The reader's buffers are large: it lives on the heap.
     auto reader = std::make_unique<habitual::TCsvFile>();
-    const QByteArray nativePath = QFile::encodeName(path);
-    if (!reader->Open(nativePath.constData(), "rt")) {
+    if (!reader->Open(EnginePath(path).c_str(), "rt")) {
         ShowError(QString::fromStdString(habitual::messages::SurveyNotFound(path.toStdString())));
         return false;
     }
