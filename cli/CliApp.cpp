@@ -5,6 +5,7 @@
 #include "engine/ColumnLabel.h"
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
+#include "platform/CommandLine.h"
 #include "platform/SaveFile.h"
 #include "report/Report.h"
 #include "report/ResultsFile.h"
@@ -14,14 +15,18 @@ namespace {
 
 constexpr int ExitOk = 0, ExitFailed = 1, ExitUsage = 2;
 
+// Every message goes through here, so that a Windows console shows it.
+void Tell(std::FILE* err, const std::string& message) {
+    WriteText(err, "habitual-cli: " + message + "\n");
+}
+
 int UsageError(std::FILE* err, const std::string& message) {
-    std::fprintf(err, "habitual-cli: %s\n「habitual-cli --help」で使い方を表示します。\n",
-                 message.c_str());
+    Tell(err, message + "\n「habitual-cli --help」で使い方を表示します。");
     return ExitUsage;
 }
 
 int Failure(std::FILE* err, const std::string& message) {
-    std::fprintf(err, "habitual-cli: %s\n", message.c_str());
+    Tell(err, message);
     return ExitFailed;
 }
 
@@ -37,7 +42,8 @@ int ListColumns(const THeader& header, bool cp932, std::FILE* out, std::FILE* er
         text += cp932 ? label : Cp932ToUtf8(label);
         text += '\n';
     }
-    if (!WriteAllTo(out, text)) return Failure(err, messages::ColumnsNotWritten());
+    if (!(cp932 ? WriteAllTo(out, text) : WriteText(out, text)))
+        return Failure(err, messages::ColumnsNotWritten());
     return ExitOk;
 }
 
@@ -47,11 +53,11 @@ bool Resolve(const THeader& header, const std::vector<std::string>& refs, std::i
     for (std::size_t k = 0; k < refs.size(); ++k) {
         columns[k] = ResolveColumn(header, refs[k]);
         if (columns[k] < 0) {
-            std::fprintf(err,
-                         "habitual-cli: %s %s に当たる列が見出し行にありません。"
-                         "列番号（1〜%zu）か見出しの文字列を指定してください"
-                         "（「--columns」で一覧を表示します）。\n",
-                         option, refs[k].c_str(), header.Texts.size());
+            Tell(err,
+                 std::string(option) + " " + refs[k] +
+                     " に当たる列が見出し行にありません。列番号（1〜" +
+                     std::to_string(header.Texts.size()) +
+                     "）か見出しの文字列を指定してください（「--columns」で一覧を表示します）。");
             return false;
         }
     }
@@ -64,10 +70,11 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (!ParseOptions(args, o, error)) return UsageError(err, error);
     switch (o.Action) {
     case TCliOptions::TAction::Help:
-        std::fputs(UsageText(), out);
+        WriteText(out, UsageText());
         return ExitOk;
     case TCliOptions::TAction::Version:
-        std::fprintf(out, "habitual-cli %s (%s)\n", HABITUAL_VERSION, HABITUAL_RELEASE_DATE);
+        WriteText(out, std::string("habitual-cli ") + HABITUAL_VERSION + " (" +
+                           HABITUAL_RELEASE_DATE + ")\n");
         return ExitOk;
     default:
         break;
@@ -92,11 +99,11 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     s.CutOffText = Utf8ToCp932(o.CutOffs);
     s.OutType = o.Output;
     if (o.HendoMode != Hendo::Estimated && o.Method != Normalize::GivenPower)
-        std::fprintf(err, "habitual-cli: 注意: --within-variance と --variance-ratio は "
-                          "--method power のときだけ有効です。この指定は使わずに計算します。\n");
+        Tell(err, "注意: --within-variance と --variance-ratio は --method power のときだけ"
+                  "有効です。この指定は使わずに計算します。");
     if (!o.Power.empty() && o.Method != Normalize::GivenPower)
-        std::fprintf(err, "habitual-cli: 注意: --power は --method power のときだけ有効です。"
-                          "この指定は使わずに計算します。\n");
+        Tell(err,
+             "注意: --power は --method power のときだけ有効です。この指定は使わずに計算します。");
 
     TMemoryResultLines document;
     const TRunStatus status = RunReport(s, document);
@@ -127,9 +134,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         std::fputs(messages::OutOfMemory(), err);
         std::fputs("\n", err);
     } catch (const std::exception& e) {
-        std::fputs("habitual-cli: 計算できませんでした: ", err);
-        std::fputs(e.what(), err);
-        std::fputs("\n", err);
+        Tell(err, std::string("計算できませんでした: ") + e.what());
     }
     return ExitFailed;
 }

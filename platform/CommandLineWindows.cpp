@@ -23,4 +23,17 @@ void UseBinaryStandardOutput() {
     _setmode(_fileno(stdout), _O_BINARY);
 }
 
+bool WriteText(std::FILE* stream, std::string_view utf8) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode))
+        return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() &&
+               std::fflush(stream) == 0;
+    std::fflush(stream);
+    const std::wstring wide = windows::Wide(utf8);
+    DWORD written = 0;
+    return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
+           written == wide.size();
+}
+
 } // namespace habitual
