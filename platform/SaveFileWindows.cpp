@@ -127,6 +127,16 @@ bool UpdateInPlace(const std::wstring& target, std::string_view bytes) {
     return file.Close() && ok;
 }
 
+// A file another program holds open without sharing it (as Excel holds
+// the file it shows) can be neither replaced nor written: known before any
+// byte is written, and without the traces a failed ReplaceFileW may leave.
+bool HeldByAnother(const std::wstring& target) {
+    THandle file(CreateFileW(target.c_str(), DELETE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return !file.Valid() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 // A new file beside the target that no other program has opened; its name
 // is set in name.
 THandle CreateTemporary(const std::wstring& target, std::wstring& name) {
@@ -172,7 +182,7 @@ bool PutInPlace(const std::wstring& temp, const std::wstring& target, bool exist
 } // namespace
 
 bool SaveFile(const std::string& path, std::string_view bytes) {
-    const std::wstring target = Resolve(windows::WidePath(path));
+    const std::wstring target = Resolve(windows::FullWidePath(path));
     // A name in the device space (\\.\pipe\..., \\.\COM1) is no file; not
     // even a look at it, which would take a pipe's one connection.
     if (target.rfind(L"\\\\.\\", 0) == 0) return WriteSpecial(target, bytes);
@@ -204,6 +214,7 @@ bool SaveFile(const std::string& path, std::string_view bytes) {
         }
     }
     if (links > 1) return UpdateInPlace(target, bytes);
+    if (exists && HeldByAnother(target)) return false;
 
     std::wstring temp;
     THandle file = CreateTemporary(target, temp);

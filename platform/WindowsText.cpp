@@ -22,19 +22,41 @@ std::string Utf8(std::wstring_view wide) {
     return utf8;
 }
 
-std::wstring WidePath(const std::string& utf8) {
-    std::wstring path = Wide(utf8);
-    // Folders are limited to 248 characters (room for an 8.3 name), files to 260.
-    if (path.size() < 248 || path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0)
-        return path;
+namespace {
+
+bool Prefixed(const std::wstring& path) {
+    return path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0;
+}
+
+std::wstring Full(const std::wstring& path) {
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0) return path;
     std::wstring full(n, L'\0');
     const DWORD used = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
     if (used == 0 || used >= n) return path;
     full.resize(used);
+    return full;
+}
+
+// Folders are limited to 248 characters (room for an 8.3 name), files to 260.
+std::wstring Long(const std::wstring& full) {
+    if (full.size() < 248 || Prefixed(full)) return full;
     if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2); // \\server\share
     return L"\\\\?\\" + full;
+}
+
+} // namespace
+
+std::wstring WidePath(const std::string& utf8) {
+    const std::wstring path = Wide(utf8);
+    if (path.size() < 248 || Prefixed(path)) return path;
+    return Long(Full(path));
+}
+
+std::wstring FullWidePath(const std::string& utf8) {
+    const std::wstring path = Wide(utf8);
+    if (path.empty() || Prefixed(path)) return path;
+    return Long(Full(path));
 }
 
 } // namespace habitual::windows

@@ -14,4 +14,9 @@ std::string Utf8(std::wstring_view wide);
 // 260 characters is given the \\?\ form, which lifts the limit.
 std::wstring WidePath(const std::string& utf8);
 
+// The same path made absolute, with backslashes (GetFullPathNameW), for
+// the calls that take no relative or root-relative name in every version
+// of the system (ReplaceFileW among them).
+std::wstring FullWidePath(const std::string& utf8);
+
 } // namespace habitual::windows

@@ -191,6 +191,26 @@ TEST(SaveRules, ANameNearTheLengthLimit) {
     EXPECT_EQ(TempFile::ReadFile(target), Old);
 }
 
+// Names relative to the current folder, and on Windows to the current
+// drive's root.
+TEST(SaveRules, RelativeNamesAreReplacedLikeAnyOther) {
+    TempFolder folder;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(FsPath(folder.Path));
+    std::vector<std::string> names = {"results.txt", "./results.txt"};
+#ifdef _WIN32
+    // The folder's path from the drive's root: "\\Users\\...\\rooted.txt".
+    names.push_back(folder.Path.substr(2) + "\\rooted.txt");
+#endif
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(SaveFile(name, Old));
+        ASSERT_TRUE(SaveFile(name, New)) << "the existing file was not replaced";
+        EXPECT_EQ(TempFile::ReadFile(name), New);
+    }
+    std::filesystem::current_path(before);
+}
+
 TEST(SaveRules, AFolderIsRefused) {
     TempFolder folder;
     EXPECT_FALSE(SaveFile(folder.Path, New));
