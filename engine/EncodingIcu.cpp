@@ -30,31 +30,15 @@ struct ConverterCloser {
 };
 using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 
-// ICU's order of the three swapped control codes, as a code for each byte
-// and as a byte for each code.
-char16_t IcuCodeOfControl(char16_t windowsCode) {
-    switch (windowsCode) {
-    case 0x1A:
-        return 0x1C;
-    case 0x1C:
-        return 0x7F;
-    case 0x7F:
-        return 0x1A;
-    default:
-        return windowsCode;
-    }
-}
-char16_t WindowsCodeOfControl(char16_t icuCode) {
-    switch (icuCode) {
-    case 0x1C:
-        return 0x1A;
-    case 0x7F:
-        return 0x1C;
-    case 0x1A:
-        return 0x7F;
-    default:
-        return icuCode;
-    }
+// The three control codes ICU swaps: for each, Windows' code (the byte's
+// own value) and ICU's code for that byte.
+constexpr char16_t SwappedControls[][2] = {{0x1A, 0x1C}, {0x1C, 0x7F}, {0x7F, 0x1A}};
+constexpr int WindowsSide = 0, IcuSide = 1;
+
+char16_t SwapControl(char16_t c, int from, int to) {
+    for (const auto& pair : SwappedControls)
+        if (c == pair[from]) return pair[to];
+    return c;
 }
 
 // Bytes ICU has no character for: U+FFFD, but for the byte 0x80, which is
@@ -120,7 +104,7 @@ std::u16string ToUtf16(std::string_view cp932) {
     out.resize(U_FAILURE(err) ? 0 : static_cast<std::size_t>(n));
     // The swapped codes come from the three single bytes only.
     for (char16_t& c : out)
-        if (c < 0x80) c = WindowsCodeOfControl(c);
+        if (c < 0x80) c = SwapControl(c, IcuSide, WindowsSide);
     return out;
 }
 
@@ -151,7 +135,7 @@ std::string Utf8ToCp932(std::string_view utf8, std::size_t* replaced) {
     if (U_FAILURE(err)) return {};
     for (int32_t i = 0; i < nWide; ++i) {
         char16_t& c = wide[static_cast<std::size_t>(i)];
-        if (c < 0x80) c = IcuCodeOfControl(c);
+        if (c < 0x80) c = SwapControl(c, WindowsSide, IcuSide);
         // U+FFFF has no form in either table: the character is written as '?'.
         if (c == 0xF86F) c = 0xFFFF;
     }
