@@ -9,6 +9,7 @@
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
 #include "import/SurveyFile.h"
+#include "platform/CommandLine.h"
 #include "platform/SaveFile.h"
 #include "report/Report.h"
 #include "report/ResultsFile.h"
@@ -18,18 +19,22 @@ namespace {
 
 constexpr int ExitOk = 0, ExitFailed = 1, ExitUsage = 2;
 
+// Every message goes through here, so that a Windows console shows it.
+void Tell(std::FILE* err, const std::string& message) {
+    WriteText(err, "habitual-cli: " + message + "\n");
+}
+
 int UsageError(std::FILE* err, const std::string& message) {
-    std::fprintf(err, "habitual-cli: %s\n「habitual-cli --help」で使い方を表示します。\n",
-                 message.c_str());
+    Tell(err, message + "\n「habitual-cli --help」で使い方を表示します。");
     return ExitUsage;
 }
 
 void Warn(std::FILE* err, const std::string& message) {
-    std::fprintf(err, "habitual-cli: 注意: %s\n", message.c_str());
+    Tell(err, "注意: " + message);
 }
 
 int Failure(std::FILE* err, const std::string& message) {
-    std::fprintf(err, "habitual-cli: %s\n", message.c_str());
+    Tell(err, message);
     return ExitFailed;
 }
 
@@ -45,7 +50,8 @@ int ListColumns(const THeader& header, bool cp932, std::FILE* out, std::FILE* er
         text += cp932 ? label : Cp932ToUtf8(label);
         text += '\n';
     }
-    if (!WriteAllTo(out, text)) return Failure(err, messages::ColumnsNotWritten());
+    if (!(cp932 ? WriteAllTo(out, text) : WriteText(out, text)))
+        return Failure(err, messages::ColumnsNotWritten());
     return ExitOk;
 }
 
@@ -55,11 +61,11 @@ bool Resolve(const THeader& header, const std::vector<std::string>& refs, std::i
     for (std::size_t k = 0; k < refs.size(); ++k) {
         columns[k] = ResolveColumn(header, refs[k]);
         if (columns[k] < 0) {
-            std::fprintf(err,
-                         "habitual-cli: %s %s に当たる列が見出し行にありません。"
-                         "列番号（1〜%zu）か見出しの文字列を指定してください"
-                         "（「--columns」で一覧を表示します）。\n",
-                         option, refs[k].c_str(), header.Texts.size());
+            Tell(err,
+                 std::string(option) + " " + refs[k] +
+                     " に当たる列が見出し行にありません。列番号（1〜" +
+                     std::to_string(header.Texts.size()) +
+                     "）か見出しの文字列を指定してください（「--columns」で一覧を表示します）。");
             return false;
         }
     }
@@ -72,10 +78,11 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (!ParseOptions(args, o, error)) return UsageError(err, error);
     switch (o.Action) {
     case TCliOptions::TAction::Help:
-        std::fputs(UsageText(), out);
+        WriteText(out, UsageText());
         return ExitOk;
     case TCliOptions::TAction::Version:
-        std::fprintf(out, "habitual-cli %s (%s)\n", HABITUAL_VERSION, HABITUAL_RELEASE_DATE);
+        WriteText(out, std::string("habitual-cli ") + HABITUAL_VERSION + " (" +
+                           HABITUAL_RELEASE_DATE + ")\n");
         return ExitOk;
     default:
         break;
@@ -115,8 +122,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         Warn(err, "--power は --method power のときだけ有効です。この指定は使わずに計算します。");
 
     if (o.LogAxis && o.PlotFolder.empty())
-        std::fprintf(err, "habitual-cli: 注意: --log-axis は --plots のときだけ有効です。"
-                          "この指定は使わずに計算します。\n");
+        Warn(err, "--log-axis は --plots のときだけ有効です。この指定は使わずに計算します。");
 
     TRunOptions options;
     options.Input = o.Input;
@@ -168,9 +174,7 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         std::fputs(messages::OutOfMemory(), err);
         std::fputs("\n", err);
     } catch (const std::exception& e) {
-        std::fputs("habitual-cli: 計算できませんでした: ", err);
-        std::fputs(e.what(), err);
-        std::fputs("\n", err);
+        Tell(err, std::string("計算できませんでした: ") + e.what());
     }
     return ExitFailed;
 }

@@ -1,10 +1,9 @@
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "cli/CliApp.h"
+#include "platform/CommandLine.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return habitual::RunCli(args, stdout, stderr);
+    habitual::UseBinaryStandardOutput();
+    return habitual::RunCli(habitual::CommandLineArguments(argc, argv), stdout, stderr);
 }

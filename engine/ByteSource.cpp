@@ -2,20 +2,21 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
+
+#include "platform/Files.h"
 
 namespace habitual {
 
 std::unique_ptr<TFileSource> TFileSource::Open(const char* path) {
     if (!path) return nullptr;
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = OpenFile(path, "rb");
     if (!f) return nullptr;
-    struct stat st;
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
+    const std::optional<std::uint64_t> size = RegularFileSize(f);
+    if (!size) {
         std::fclose(f);
         return nullptr;
     }
-    return std::unique_ptr<TFileSource>(new TFileSource(f, static_cast<std::uint64_t>(st.st_size)));
+    return std::unique_ptr<TFileSource>(new TFileSource(f, *size));
 }
 
 TFileSource::~TFileSource() {
@@ -31,16 +32,16 @@ std::size_t TFileSource::Read(unsigned char* buffer, std::size_t size) {
 
 bool TFileSource::Rewind() {
     std::clearerr(Stream);
-    Error = std::fseek(Stream, 0, SEEK_SET) != 0;
+    Error = !SetFilePosition(Stream, 0);
     return !Error;
 }
 
 std::size_t TFileSource::ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size) {
-    const long here = std::ftell(Stream);
-    if (here < 0 || std::fseek(Stream, static_cast<long>(offset), SEEK_SET) != 0) return 0;
+    const std::optional<std::uint64_t> here = FilePosition(Stream);
+    if (!here || !SetFilePosition(Stream, offset)) return 0;
     const std::size_t n = std::fread(buffer, 1, size, Stream);
     std::clearerr(Stream);
-    std::fseek(Stream, here, SEEK_SET);
+    SetFilePosition(Stream, *here);
     return n;
 }
 

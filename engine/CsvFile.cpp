@@ -1,11 +1,11 @@
 #include "engine/CsvFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <string>
 
 #include "engine/Encoding.h"
+#include "platform/Files.h"
 
 namespace habitual {
 namespace {

@@ -1,10 +1,9 @@
 #include "engine/Decimal.h"
 
-#include <clocale>
+#include <charconv>
 #include <cstdint>
-#include <cstdlib>
-#include <locale.h>
-#include <string>
+#include <limits>
+#include <system_error>
 
 namespace habitual {
 namespace {
@@ -14,11 +13,6 @@ bool IsDigit(char c) {
 }
 bool IsSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-locale_t CLocale() {
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
 }
 
 // Survey values are mostly short decimals such as "1803.4". When the digits
@@ -53,6 +47,48 @@ bool FastDecimal(std::string_view number, double& value) {
     return true;
 }
 
+// Whether a plain decimal number (digits, an optional point, an optional
+// exponent) is 1 or more in size: the power of ten of its first digit that
+// is not 0, plus the exponent, is at least 0. Long exponents saturate.
+bool AtLeastOne(std::string_view number) {
+    long long digits = 0, beforePoint = 0, firstNonzero = -1;
+    std::size_t i = 0;
+    bool point = false;
+    for (; i < number.size() && (IsDigit(number[i]) || number[i] == '.'); ++i) {
+        if (number[i] == '.') {
+            point = true;
+            continue;
+        }
+        if (firstNonzero < 0 && number[i] != '0') firstNonzero = digits;
+        ++digits;
+        if (!point) ++beforePoint;
+    }
+    if (firstNonzero < 0) return false;
+    long long exponent = 0;
+    if (i + 1 < number.size()) {
+        const bool negative = number[i + 1] == '-';
+        for (std::size_t j = i + 1; j < number.size(); ++j)
+            if (IsDigit(number[j]) && exponent < 1000000000)
+                exponent = exponent * 10 + (number[j] - '0');
+        if (negative) exponent = -exponent;
+    }
+    return beforePoint - 1 - firstNonzero + exponent >= 0;
+}
+
+// A plain decimal number, correctly rounded: std::from_chars reads it
+// without any locale. A value beyond the largest double is infinite and one
+// nearer 0 than the smallest is 0, with its sign, as strtod gives them;
+// from_chars leaves those to the caller.
+double RoundedDecimal(std::string_view number) {
+    const bool negative = number.front() == '-';
+    if (number.front() == '+' || negative) number.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range)
+        value = AtLeastOne(number) ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -value : value;
+}
+
 } // namespace
 
 double ParseDecimal(std::string_view text) {
@@ -82,17 +118,7 @@ double ParseDecimal(std::string_view text, bool& isNumber) {
         }
     }
     if (double fast; FastDecimal(text.substr(start, i - start), fast)) return fast;
-    // The prefix is a plain decimal number, so strtod in the C locale reads
-    // exactly it, with its rounding, overflow to infinity and underflow rules.
-    char small[64];
-    std::size_t len = i - start;
-    if (len < sizeof small) {
-        text.copy(small, len, start);
-        small[len] = '\0';
-        return strtod_l(small, nullptr, CLocale());
-    }
-    std::string copy(text.substr(start, len));
-    return strtod_l(copy.c_str(), nullptr, CLocale());
+    return RoundedDecimal(text.substr(start, i - start));
 }
 
 } // namespace habitual

@@ -4,112 +4,15 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <mutex>
-#include <stdexcept>
-#include <vector>
 
-#include <unicode/ucnv.h>
-#include <unicode/ucnv_err.h>
-#include <unicode/ustring.h>
-#include <unicode/utf16.h>
-#include <unicode/utf8.h>
+// What does not depend on the conversion tables; the conversions themselves
+// are in EncodingIcu.cpp (ICU) and EncodingWindows.cpp (the system's code
+// page 932), one of which is built. The exact conversion of UTF-8 survey
+// files builds its table from those conversions, so that it follows the
+// same mapping on every system.
 
 namespace habitual {
-namespace {
-
-struct ConverterCloser {
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
-
-struct FromUnicodeCount {
-    std::size_t Replaced = 0;
-};
-
-// Counts each character that has no CP932 form, then substitutes '?'.
-void CountingSubstitute(const void* context, UConverterFromUnicodeArgs* args,
-                        const UChar* codeUnits, int32_t length, UChar32 codePoint,
-                        UConverterCallbackReason reason, UErrorCode* err) {
-    if (reason == UCNV_UNASSIGNED || reason == UCNV_ILLEGAL || reason == UCNV_IRREGULAR) {
-        ++static_cast<FromUnicodeCount*>(const_cast<void*>(context))->Replaced;
-        UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, codeUnits, length, codePoint, reason, err);
-    }
-}
-
-UConverter* Cp932() {
-    thread_local ConverterPtr conv = [] {
-        UErrorCode err = U_ZERO_ERROR;
-        ConverterPtr c(ucnv_open("cp932", &err));
-        if (U_FAILURE(err) || !c)
-            throw std::runtime_error("文字コード変換（cp932）を用意できませんでした。");
-        ucnv_setSubstChars(c.get(), "?", 1, &err);
-        return c;
-    }();
-    return conv.get();
-}
-
-std::u16string ToUtf16(std::string_view cp932) {
-    if (cp932.empty()) return {};
-    UConverter* conv = Cp932();
-    ucnv_resetToUnicode(conv);
-    std::u16string out(cp932.size() + 1, u'\0');
-    UErrorCode err = U_ZERO_ERROR;
-    int32_t n =
-        ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
-                      cp932.data(), static_cast<int32_t>(cp932.size()), &err);
-    if (err == U_BUFFER_OVERFLOW_ERROR) {
-        out.assign(static_cast<std::size_t>(n) + 1, u'\0');
-        err = U_ZERO_ERROR;
-        n = ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()),
-                          static_cast<int32_t>(out.size()), cp932.data(),
-                          static_cast<int32_t>(cp932.size()), &err);
-    }
-    out.resize(U_FAILURE(err) ? 0 : static_cast<std::size_t>(n));
-    return out;
-}
-
-} // namespace
-
-std::string Cp932ToUtf8(std::string_view cp932) {
-    std::u16string wide = ToUtf16(cp932);
-    if (wide.empty()) return {};
-    std::string out(wide.size() * 3 + 1, '\0');
-    UErrorCode err = U_ZERO_ERROR;
-    int32_t n = 0;
-    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &n,
-                       reinterpret_cast<const UChar*>(wide.data()),
-                       static_cast<int32_t>(wide.size()), 0xFFFD, nullptr, &err);
-    out.resize(U_FAILURE(err) ? 0 : static_cast<std::size_t>(n));
-    return out;
-}
-
-std::string Utf8ToCp932(std::string_view utf8, std::size_t* replaced) {
-    if (utf8.empty()) return {};
-    std::u16string wide(utf8.size() + 1, u'\0');
-    UErrorCode err = U_ZERO_ERROR;
-    int32_t nWide = 0;
-    int32_t invalid = 0;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(wide.data()), static_cast<int32_t>(wide.size()),
-                         &nWide, utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD, &invalid,
-                         &err);
-    if (U_FAILURE(err)) return {};
-
-    UConverter* conv = Cp932();
-    ucnv_resetFromUnicode(conv);
-    FromUnicodeCount count;
-    UConverterFromUCallback oldAction = nullptr;
-    const void* oldContext = nullptr;
-    ucnv_setFromUCallBack(conv, CountingSubstitute, &count, &oldAction, &oldContext, &err);
-    std::string out(static_cast<std::size_t>(nWide) * 2 + 1, '\0');
-    int32_t n = ucnv_fromUChars(conv, out.data(), static_cast<int32_t>(out.size()),
-                                reinterpret_cast<const UChar*>(wide.data()), nWide, &err);
-    UErrorCode ignore = U_ZERO_ERROR;
-    ucnv_setFromUCallBack(conv, oldAction, oldContext, nullptr, nullptr, &ignore);
-    out.resize(U_FAILURE(err) ? 0 : static_cast<std::size_t>(n));
-    if (replaced) *replaced += count.Replaced;
-    return out;
-}
 
 const std::string& Sjis(std::string_view utf8Literal) {
     static std::mutex lock;
@@ -137,50 +40,74 @@ std::size_t Cp932CutLength(std::string_view text, std::size_t limit) {
 namespace habitual {
 namespace {
 
-// CP932 codes by BMP code point (0 = none), made once from the converter:
-// every code whose character converts back to the same code, so that the
-// table is one to one. Single-byte codes are below 0x100.
+// CP932 codes by BMP code point (0 = none), made once from the conversions
+// of this module: every code whose character converts back to the same
+// code, so that the table is one to one. Single-byte codes are below 0x100.
 struct TCp932Table {
     std::uint16_t Code[0x10000] = {};
 };
 
+// The next character of UTF-8 text p[0 .. n) from i, which is moved past it;
+// -1 for bytes that are no character, i then moved past the longest start of
+// a character they hold (the "maximal subpart" of the Unicode Standard,
+// section 3.9, as ICU counts it).
+std::int32_t NextCodePoint(const char* p, std::int32_t n, std::int32_t& i) {
+    const auto b0 = static_cast<unsigned char>(p[i++]);
+    if (b0 < 0x80) return b0;
+    std::int32_t need = 0;
+    std::int32_t c = 0;
+    unsigned char lo = 0x80, hi = 0xBF; // the range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        need = 1;
+        c = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        need = 2;
+        c = b0 & 0x0F;
+        if (b0 == 0xE0) lo = 0xA0; // no overlong forms
+        if (b0 == 0xED) hi = 0x9F; // no surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        need = 3;
+        c = b0 & 0x07;
+        if (b0 == 0xF0) lo = 0x90;
+        if (b0 == 0xF4) hi = 0x8F; // nothing above U+10FFFF
+    } else {
+        return -1;
+    }
+    for (std::int32_t k = 0; k < need; ++k) {
+        if (i >= n) return -1;
+        const auto b = static_cast<unsigned char>(p[i]);
+        if (b < (k == 0 ? lo : 0x80) || b > (k == 0 ? hi : 0xBF)) return -1;
+        c = c << 6 | (b & 0x3F);
+        ++i;
+    }
+    return c;
+}
+
 const TCp932Table& Cp932Table() {
     static const TCp932Table* table = [] {
         auto* t = new TCp932Table;
-        UErrorCode err = U_ZERO_ERROR;
-        ConverterPtr conv(ucnv_open("cp932", &err));
-        if (U_FAILURE(err) || !conv)
-            throw std::runtime_error("文字コード変換（cp932）を用意できませんでした。");
-        ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                              &err);
-        ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
-        auto add = [&](const char* bytes, int n) {
-            UChar u[4];
-            UErrorCode e = U_ZERO_ERROR;
-            ucnv_resetToUnicode(conv.get());
-            if (ucnv_toUChars(conv.get(), u, 4, bytes, n, &e) != 1 || U_FAILURE(e)) return;
-            if (u[0] < 0x80 || U16_IS_SURROGATE(u[0])) return;
-            char back[4];
-            e = U_ZERO_ERROR;
-            ucnv_resetFromUnicode(conv.get());
-            if (ucnv_fromUChars(conv.get(), back, 4, u, 1, &e) != n || U_FAILURE(e)) return;
-            if (std::memcmp(back, bytes, static_cast<std::size_t>(n)) != 0) return;
+        auto add = [t](const std::string& bytes) {
+            const std::string utf8 = Cp932ToUtf8(bytes);
+            std::int32_t i = 0;
+            const std::int32_t c =
+                NextCodePoint(utf8.data(), static_cast<std::int32_t>(utf8.size()), i);
+            if (c < 0x80 || c > 0xFFFF || c == 0xFFFD ||
+                i != static_cast<std::int32_t>(utf8.size()))
+                return;
+            std::size_t replaced = 0;
+            if (Utf8ToCp932(utf8, &replaced) != bytes || replaced != 0) return;
             std::uint16_t code = static_cast<unsigned char>(bytes[0]);
-            if (n == 2)
+            if (bytes.size() == 2)
                 code = static_cast<std::uint16_t>(code << 8 | static_cast<unsigned char>(bytes[1]));
-            t->Code[u[0]] = code;
+            t->Code[c] = code;
         };
-        for (int b = 0x80; b <= 0xFF; ++b) {
-            const char one[1] = {static_cast<char>(b)};
-            if (!IsCp932LeadByte(static_cast<unsigned char>(b))) add(one, 1);
-        }
+        for (int b = 0x80; b <= 0xFF; ++b)
+            if (!IsCp932LeadByte(static_cast<unsigned char>(b)))
+                add(std::string(1, static_cast<char>(b)));
         for (int lead = 0x81; lead <= 0xFC; ++lead) {
             if (!IsCp932LeadByte(static_cast<unsigned char>(lead))) continue;
-            for (int trail = 0x40; trail <= 0xFC; ++trail) {
-                if (trail == 0x7F) continue;
-                const char two[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                add(two, 2);
-            }
+            for (int trail = 0x40; trail <= 0xFC; ++trail)
+                if (trail != 0x7F) add({static_cast<char>(lead), static_cast<char>(trail)});
         }
         // JIS X 0208 as the JIS tables map it, where CP932 maps the same codes
         // to other characters.
@@ -220,8 +147,7 @@ TConversionStop Utf8ToCp932Exact(std::string_view utf8, std::string* out, bool* 
         if (i >= n) break;
         if (nonAscii) *nonAscii = true;
         const std::int32_t start = i;
-        UChar32 c = 0;
-        U8_NEXT(p, i, n, c);
+        const std::int32_t c = NextCodePoint(p, n, i);
         if (c < 0)
             return {TConversionStop::TReason::Malformed, static_cast<std::size_t>(start),
                     static_cast<std::size_t>(i - start)};
@@ -252,9 +178,10 @@ std::size_t Utf8CompleteLength(std::string_view text) {
 }
 
 std::string CodePointName(std::string_view utf8Character) {
-    UChar32 c = 0;
+    if (utf8Character.empty()) return {};
     std::int32_t i = 0;
-    U8_NEXT(utf8Character.data(), i, static_cast<std::int32_t>(utf8Character.size()), c);
+    const std::int32_t c =
+        NextCodePoint(utf8Character.data(), static_cast<std::int32_t>(utf8Character.size()), i);
     if (c < 0) return {};
     char name[16];
     std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/Decimal.h"
+#include "engine/Elementary.h"
 #include "engine/Transform.h"
 
 namespace habitual {
@@ -14,12 +15,12 @@ namespace habitual {
 double BackTransform(const TAnova1Way& ctx, double s) {
     if (ctx.NormalizeMethod == Normalize::None) return s;
     if (LogApplied(ctx)) {
-        const double es = std::exp(s);
+        const double es = Exp(s);
         return es + 0.5 * es * ctx.VW - ctx.LogOffset;
     }
     if (ctx.Power == 1) return s; // exponent 1: the correction term is 0 by definition
     const double e = 1.0 / ctx.Power;
-    return std::pow(s, e) + 0.5 * e * (e - 1) * std::pow(s, e - 2) * ctx.VW;
+    return Pow(s, e) + 0.5 * e * (e - 1) * Pow(s, e - 2) * ctx.VW;
 }
 
 void EstimateHabitual(TAnova1Way& ctx, const TAnalysisSettings& settings) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/Elementary.h"
 #include "engine/FastExp.h"
 
 namespace habitual {
@@ -70,7 +71,7 @@ TPowerScreen ScreenPowers(TAnova1Way& ctx, double zMean, double* scratch) {
         t[i] = 0;
     }
     for (std::int32_t i = zeros; i < n; ++i) {
-        logs[i] = std::log(rec[i].Value);
+        logs[i] = Log(rec[i].Value);
         maxLog = std::fmax(maxLog, std::fabs(logs[i]));
     }
     const double sz2 = SumOf(0, n, [z](std::int32_t i) { return z[i] * z[i]; });

@@ -1,7 +1,6 @@
 #include "engine/RecordArray.h"
 
-#include <cstdlib>
-#include <sys/mman.h>
+#include "platform/Memory.h"
 
 namespace habitual {
 
@@ -11,16 +10,15 @@ void* AllocateRecords(std::size_t n, std::size_t size) {
     constexpr std::size_t Huge = std::size_t{2} << 20;
     if (n == 0) return nullptr;
     // Small surveys keep small arrays.
-    if (n * size < Huge) return std::malloc(n * size);
+    if (n * size < Huge) return AllocateAligned(n * size, alignof(std::max_align_t));
     const std::size_t bytes = (n * size + Huge - 1) / Huge * Huge;
-    void* memory = nullptr;
-    if (posix_memalign(&memory, Huge, bytes) != 0) return nullptr;
-    madvise(memory, bytes, MADV_HUGEPAGE); // a hint; without it the arrays work the same
+    void* memory = AllocateAligned(bytes, Huge);
+    if (memory) AdviseHugePages(memory, bytes);
     return memory;
 }
 
 void FreeRecords(void* records) {
-    std::free(records);
+    FreeAligned(records);
 }
 
 } // namespace habitual

@@ -10,6 +10,7 @@
 #include "engine/Decimal.h"
 #include "engine/Encoding.h"
 #include "engine/RecordArray.h"
+#include "platform/Files.h"
 
 namespace habitual {
 namespace {

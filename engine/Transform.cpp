@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/Decimal.h"
+#include "engine/Elementary.h"
 #include "engine/PowerScreen.h"
 #include "engine/RadixSort.h"
 
@@ -14,14 +15,14 @@ namespace {
 void ApplyLog(TAnova1Way& ctx) {
     for (std::int32_t i = 0; i < ctx.NData; ++i) {
         TGroupRecord& r = ctx.Records[i];
-        r.Transformed = std::log(r.Value + ctx.LogOffset);
+        r.Transformed = Log(r.Value + ctx.LogOffset);
     }
 }
 
 void ApplyPower(TAnova1Way& ctx, double power) {
     for (std::int32_t i = 0; i < ctx.NData; ++i) {
         TGroupRecord& r = ctx.Records[i];
-        r.Transformed = std::pow(r.Value, power);
+        r.Transformed = Pow(r.Value, power);
     }
 }
 
@@ -33,7 +34,7 @@ void ApplyPower(TAnova1Way& ctx, double power) {
 double NormalQuantile(double p) {
     constexpr double a0 = 2.30753, a1 = 0.27061, b1 = 0.99229, b2 = 0.04481;
     double q = p <= 0.5 ? p : 1.0 - p;
-    double t = std::sqrt(std::log((1.0 / q) / q));
+    double t = std::sqrt(Log((1.0 / q) / q));
     double z = t - (a0 + a1 * t) / (1.0 + b1 * t + b2 * t * t);
     return p <= 0.5 ? -z : z;
 }
@@ -87,7 +88,7 @@ double SearchRSquare(TAnova1Way& ctx, int k, double zMean) {
     bool allEqual = true;
     for (std::int32_t i = 0; i < n; ++i) {
         const double v = rec[i].Value;
-        const double t = k == 0 ? std::log(v + ctx.LogOffset) : k == 2 ? v : std::pow(v, 1.0 / b);
+        const double t = k == 0 ? Log(v + ctx.LogOffset) : k == 2 ? v : Pow(v, 1.0 / b);
         rec[i].Transformed = t;
         st += t;
         if (!(t == rec[0].Transformed)) allEqual = false;

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <memory>
-#include <sys/stat.h>
 
 #include "engine/Encoding.h"
+#include "platform/Files.h"
 
 namespace habitual {
 
@@ -42,11 +42,9 @@ std::vector<std::string> SplitResultsText(std::string_view bytes) {
 }
 
 bool ReadResultsFile(const std::string& path, std::vector<std::string>& lines) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), &std::fclose);
     if (!file) return false;
-    struct stat st;
-    if (fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (!RegularFileSize(file.get())) return false;
     std::string bytes;
     char buffer[1 << 16];
     std::size_t n;

@@ -10,8 +10,12 @@ THabitualApplication::THabitualApplication(int& argc, char** argv) : QApplicatio
     // The toolkit's own texts (file and print dialogs, context menus) in
     // Japanese like the rest of the program, whatever the desktop's language.
     auto* translator = new QTranslator(this);
-    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    // Qt's own Japanese texts: qtbase_ja.qm as a Qt installation has it, or
+    // qt_ja.qm, the one catalogue windeployqt puts beside the program.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (translator->load(japanese, QStringLiteral("qtbase"), QStringLiteral("_"), folder) ||
+        translator->load(japanese, QStringLiteral("qt"), QStringLiteral("_"), folder))
         installTranslator(translator);
 }
 

@@ -15,7 +15,10 @@ QString FirstInstalled(std::initializer_list<const char*> families) {
 
 QFont FixedPitch(int pixelSize) {
     const QString family =
-        FirstInstalled({"ＭＳ ゴシック", "MS Gothic", "IPAGothic", "IPAゴシック"});
+        // Japanese Windows has MS Gothic; BIZ UDGothic, also with even
+        // half-width cells, where it is missing; IPA's faces elsewhere.
+        FirstInstalled({"ＭＳ ゴシック", "MS Gothic", "BIZ UDゴシック", "BIZ UDGothic", "IPAGothic",
+                        "IPAゴシック"});
     QFont font =
         family.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QFont(family);
     font.setStyleHint(QFont::TypeWriter);
@@ -44,8 +47,8 @@ QFont ResultsFont() {
 }
 
 QFont DialogFont(int pixelSize) {
-    const QString family =
-        FirstInstalled({"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPAPゴシック"});
+    const QString family = FirstInstalled({"ＭＳ Ｐゴシック", "MS PGothic", "Yu Gothic UI",
+                                           "Meiryo UI", "IPAPGothic", "IPAPゴシック"});
     QFont font;
     if (!family.isEmpty()) font.setFamily(family);
     font.setPixelSize(pixelSize);

@@ -1,5 +1,4 @@
 // The commands of the results document: clear, open, save, print, exit.
-#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -12,6 +11,7 @@
 #include "engine/UserMessages.h"
 #include "platform/SaveFile.h"
 #include "report/ResultsFile.h"
+#include "ui/EnginePath.h"
 #include "ui/Main.h"
 #include "ui/PlotPage.h"
 #include "ui/Printing.h"
@@ -50,7 +50,7 @@ void TMainForm::FileOpen() {
     // The whole file is read before the document changes, so a file that
     // fails half-way leaves the document as it was.
     std::vector<std::string> lines;
-    if (!habitual::ReadResultsFile(QFile::encodeName(OpenFile.FileName).toStdString(), lines)) {
+    if (!habitual::ReadResultsFile(EnginePath(OpenFile.FileName), lines)) {
         ShowError(QString::fromStdString(habitual::messages::ResultsNotOpened()));
         return;
     }
@@ -83,7 +83,7 @@ void TMainForm::FileSaveAs() {
 
     // Saved by the rules every results file follows (platform/SaveFile.h):
     // a failed save never destroys the file that was there.
-    if (!habitual::SaveFile(QFile::encodeName(path).toStdString(), bytes)) {
+    if (!habitual::SaveFile(EnginePath(path), bytes)) {
         ShowError(QString::fromStdString(habitual::messages::ResultsNotSaved()));
         return;
     }

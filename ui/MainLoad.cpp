@@ -1,6 +1,5 @@
 // Loading a survey file into the preview grid and the column lists.
 #include <QComboBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
@@ -14,6 +13,7 @@
 #include "engine/InputNotices.h"
 #include "engine/UserMessages.h"
 #include "import/SurveyFile.h"
+#include "ui/EnginePath.h"
 #include "ui/Main.h"
 #include "ui/NoticePanel.h"
 #include "ui/PathLabel.h"
@@ -46,7 +46,7 @@ void TMainForm::Button1Click() {
 bool TMainForm::LoadSurvey(const QString& path) {
     habitual::TInputOptions input = CollectInput();
     input.Sheet.clear();
-    const std::string nativePath = QFile::encodeName(path).toStdString();
+    const std::string nativePath = EnginePath(path);
     if (habitual::IsWorkbookFile(nativePath)) {
         // A workbook of several sheets: the user says which one.
         std::vector<std::string> names;
@@ -71,7 +71,7 @@ bool TMainForm::LoadSurvey(const QString& path) {
 
 bool TMainForm::ReadSurvey(const QString& path, const habitual::TInputOptions& input) {
     TWaitCursor wait;
-    const std::string nativePath = QFile::encodeName(path).toStdString();
+    const std::string nativePath = EnginePath(path);
     // A workbook is turned into rows before they can be counted: the
     // progress window is up meanwhile.
     THideAtEnd hideAtEnd{Progress};

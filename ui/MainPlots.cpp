@@ -10,6 +10,7 @@
 #include "plot/FileNames.h"
 #include "plot/Layout.h"
 #include "plot/PlotFolder.h"
+#include "ui/EnginePath.h"
 #include "ui/Main.h"
 #include "ui/PlotExport.h"
 #include "ui/PlotPage.h"
@@ -39,10 +40,6 @@ void SetPlotFileType(TFileDialog& dialog, TPlotFormat format, const QString& nam
         dialog.FileName.isEmpty() ? QString() : QFileInfo(dialog.FileName).absolutePath();
     const QString file = name + QLatin1Char('.') + dialog.DefaultExt;
     dialog.FileName = folder.isEmpty() ? file : QDir(folder).filePath(file);
-}
-
-std::string NativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
 }
 
 // A progress window for work over many groups, with a button that stops it.
@@ -85,7 +82,7 @@ void TMainForm::ButtonHozonClick() {
     TWaitCursor wait;
     std::string bytes;
     if (!FigureBytes(habitual::plot::LayOut(*figure), FormatOfName(path, chosen), bytes) ||
-        !habitual::SaveFile(NativePath(path), bytes))
+        !habitual::SaveFile(EnginePath(path), bytes))
         ShowError(QString::fromStdString(habitual::messages::PlotNotWritten(path.toStdString())));
 }
 
@@ -111,7 +108,7 @@ void TMainForm::ButtonZenHozonClick() {
         });
         // Stopped: nothing is saved, and whatever was there stays.
         if (stopped) return;
-        if (!made || !habitual::SaveFile(NativePath(path), bytes))
+        if (!made || !habitual::SaveFile(EnginePath(path), bytes))
             ShowError(
                 QString::fromStdString(habitual::messages::PlotNotWritten(path.toStdString())));
         return;
@@ -128,7 +125,7 @@ void TMainForm::ButtonZenHozonClick() {
         return;
     TWaitCursor wait;
     TPlotProgress progress(this, groups.size());
-    habitual::plot::TPlotFolder writer(NativePath(folder), options, format == TPlotFormat::Svg,
+    habitual::plot::TPlotFolder writer(EnginePath(folder), options, format == TPlotFormat::Svg,
                                        format == TPlotFormat::Png
                                            ? habitual::plot::TPngEncoder(PngBytes)
                                            : habitual::plot::TPngEncoder());

@@ -1,6 +1,5 @@
 // The run command and the option interlocks of the settings page.
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -9,6 +8,7 @@
 #include "engine/UserMessages.h"
 #include "import/SurveyFile.h"
 #include "report/Report.h"
+#include "ui/EnginePath.h"
 #include "ui/Main.h"
 #include "ui/NoticePanel.h"
 #include "ui/NotifyingWidgets.h"
@@ -28,7 +28,7 @@ std::string Cp932Text(const QLineEdit* edit) {
 
 habitual::TAnalysisSettings TMainForm::CollectSettings() const {
     habitual::TAnalysisSettings settings;
-    settings.FileName = QFile::encodeName(PanelDietFileName->text()).toStdString();
+    settings.FileName = EnginePath(PanelDietFileName->text());
     // In the ID and classification lists item 0 is "(なし)", so the item index
     // minus one is the column, -1 for none.
     for (int i = 0; i < 4; ++i) settings.IdColumns[i] = ComboBoxID[i]->currentIndex() - 1;

@@ -1,3 +1,4 @@
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ using namespace habitual;
 using habitual::test::Outcome;
 using habitual::test::RunTool;
 using habitual::test::TempFile;
+using habitual::test::TempFolder;
 
 namespace {
 
@@ -279,4 +281,38 @@ TEST(Cli, ReadingOptionsAndNotices) {
     const Outcome sheetOnCsv = RunTool({survey.Path, "--nutrient", "3", "--sheet", "2"});
     EXPECT_EQ(sheetOnCsv.Status, 0);
     EXPECT_NE(sheetOnCsv.Err.find("--sheet はブック"), std::string::npos);
+}
+
+// The built program, given Japanese names on its command line (a survey
+// file's name, column names, the output file's name), writes the bytes the
+// tool writes in process, to its standard output and to the file. On
+// Windows this is the UTF-16 command line, the wide file calls and the
+// standard output without text mode.
+TEST(Cli, TheProgramTakesJapaneseNamesOnItsCommandLine) {
+    TempFolder folder;
+    const std::string survey = folder.Path + "/栄養調査 ① データ.csv";
+    const std::string target = folder.Path + "/計算結果 ②.txt";
+    std::ofstream(test::FsPath(survey), std::ios::binary) << Survey;
+    const std::vector<std::string> run = {survey, "--id",       "番号",      "--class",
+                                          "性別", "--nutrient", "エネルギー"};
+    const Outcome inProcess = RunTool(run);
+    ASSERT_EQ(inProcess.Status, 0) << inProcess.Err;
+
+    std::vector<std::string> program = run;
+    program.insert(program.begin(), HABITUAL_CLI);
+    const Outcome toStdout = test::RunProgram(program);
+    EXPECT_EQ(toStdout.Status, 0) << toStdout.Err;
+    EXPECT_EQ(toStdout.Out, inProcess.Out);
+
+    program.insert(program.end(), {"-o", target});
+    const Outcome toFile = test::RunProgram(program);
+    EXPECT_EQ(toFile.Status, 0) << toFile.Err;
+    EXPECT_TRUE(toFile.Out.empty());
+    EXPECT_EQ(TempFile::ReadFile(target), inProcess.Out);
+
+    // A name that is not there is reported as it was typed.
+    const Outcome missing =
+        test::RunProgram({HABITUAL_CLI, folder.Path + "/ない調査.csv", "--nutrient", "4"});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_NE(missing.Err.find("ない調査.csv]"), std::string::npos) << missing.Err;
 }

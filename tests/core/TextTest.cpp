@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <locale.h>
+#include <string>
 
 #include "engine/Decimal.h"
 #include "engine/Encoding.h"
@@ -40,6 +41,128 @@ TEST(Encoding, CharactersWithoutShiftJisFormBecomeQuestionMarksAndAreCounted) {
 TEST(Encoding, InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(Cp932ToUtf8("a\x81"), "a\xEF\xBF\xBD");
     EXPECT_EQ(Cp932ToUtf8(std::string("\x82\xA0", 2)), "あ");
+}
+
+// Where ICU's "cp932" table and Windows' code page 932 part, both sides give
+// Windows' mapping: the users' files are written on Windows.
+TEST(Encoding, WindowsMappingWhereTheTablesDiffer) {
+    struct Case {
+        const char* Name;
+        std::string Cp932, Utf8;
+    } decoded[] = {
+        {"0x1A", "\x1A", "\x1A"},
+        {"0x1C", "\x1C", "\x1C"},
+        {"0x7F", "\x7F", "\x7F"},
+        {"0x80",
+         "\x80"
+         "A",
+         "\xC2\x80"
+         "A"},
+        {"0xA0", "\xA0", "\xEF\xBF\xBD"},
+        {"0xFD", "\xFD", "\xEF\xBF\xBD"},
+        {"lead byte before a byte that is no trail byte", "\x81\x20", "\xEF\xBF\xBD "},
+        {"lead byte before a CR", "\x82\x0D", "\xEF\xBF\xBD\x0D"},
+        {"pair without a character",
+         "\x85\x40"
+         "A",
+         "\xEF\xBF\xBD"
+         "A"},
+        {"lead byte at the end", "\xE0", "\xEF\xBF\xBD"},
+    };
+    for (const Case& c : decoded) EXPECT_EQ(Cp932ToUtf8(c.Cp932), c.Utf8) << c.Name;
+
+    struct Encoded {
+        const char* Name;
+        std::string Utf8, Cp932;
+        std::size_t Replaced;
+    } encoded[] = {
+        {"U+001A", "\x1A", "\x1A", 0},
+        {"U+001C", "\x1C", "\x1C", 0},
+        {"U+007F", "\x7F", "\x7F", 0},
+        {"U+0080", "\xC2\x80", "\x80", 0},
+        {"U+F8F0", "\xEF\xA3\xB0", "\xA0", 0},
+        {"U+F8F3", "\xEF\xA3\xB3", "\xFF", 0},
+        {"U+F86F (private use)", "\xEF\xA1\xAF", "?", 1},
+        {"U+200B (ignorable)",
+         "a\xE2\x80\x8B"
+         "b",
+         "a?b", 1},
+        {"U+FEFF (ignorable)", "\xEF\xBB\xBF", "?", 1},
+        {"a character beyond the BMP", "\xF0\xA0\x80\x8B", "?", 1},
+        // Bytes that are not UTF-8: one '?' for each longest piece that
+        // could begin a character.
+        {"a cut sequence",
+         "\xE3\x81"
+         "A",
+         "?A", 1},
+        {"a byte that begins nothing", "\xFF", "?", 1},
+        {"an overlong form", "\xC0\xAF", "??", 2},
+        {"a surrogate", "\xED\xA0\x80", "???", 3},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", "????", 4},
+    };
+    for (const Encoded& c : encoded) {
+        std::size_t replaced = 0;
+        EXPECT_EQ(Utf8ToCp932(c.Utf8, &replaced), c.Cp932) << c.Name;
+        EXPECT_EQ(replaced, c.Replaced) << c.Name;
+    }
+}
+
+namespace {
+
+// FNV-1a over texts, each with its length first.
+struct Digest {
+    std::uint64_t Value = 14695981039346656037u;
+    void Add(const std::string& text) {
+        const std::string sized = std::to_string(text.size()) + ":" + text;
+        for (unsigned char c : sized) Value = (Value ^ c) * 1099511628211u;
+    }
+};
+
+std::string Utf8Of(char32_t c) {
+    std::string s;
+    if (c < 0x80) {
+        s += static_cast<char>(c);
+    } else if (c < 0x800) {
+        s += static_cast<char>(0xC0 | (c >> 6));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        s += static_cast<char>(0xE0 | (c >> 12));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        s += static_cast<char>(0xF0 | (c >> 18));
+        s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return s;
+}
+
+} // namespace
+
+// The whole of both directions, against digests taken from Windows' table
+// (the Windows side, under wine): every byte alone and before a letter,
+// every lead byte 0x80 to 0xFF with every second byte and a letter, every
+// BMP character and a spread of the others, with the count of replacements.
+TEST(Encoding, EveryCharacterMapsAsWindowsCodePage932Does) {
+    Digest decoded;
+    for (int b = 0; b < 256; ++b) {
+        decoded.Add(Cp932ToUtf8(std::string(1, static_cast<char>(b))));
+        decoded.Add(Cp932ToUtf8(std::string(1, static_cast<char>(b)) + "A"));
+    }
+    for (int lead = 0x80; lead < 256; ++lead)
+        for (int trail = 0; trail < 256; ++trail)
+            decoded.Add(
+                Cp932ToUtf8(std::string{static_cast<char>(lead), static_cast<char>(trail), 'A'}));
+    Digest encoded;
+    std::size_t replaced = 0;
+    for (char32_t c = 1; c < 0x110000; c += c < 0x10000 ? 1 : 0x3FF) {
+        if (c >= 0xD800 && c < 0xE000) continue;
+        encoded.Add(Utf8ToCp932(Utf8Of(c), &replaced));
+    }
+    EXPECT_EQ(decoded.Value, 10672542796232806577u);
+    EXPECT_EQ(encoded.Value, 18315194006181339571u);
+    EXPECT_EQ(replaced, 55112u);
 }
 
 TEST(Encoding, CutLengthNeverSplitsADoubleByteCharacter) {
@@ -98,6 +221,20 @@ TEST(Decimal, OverflowAndUnderflowFollowTheStandardConversion) {
 // reading and printing must not follow it.
 class CommaLocale : public ::testing::Test {
 protected:
+#ifdef _WIN32
+    // The C runtime's locale, for this thread only.
+    void SetUp() override {
+        Previous = _configthreadlocale(_ENABLE_PER_THREAD_LOCALE);
+        for (const char* name : {"de-DE", "German_Germany.1252", "fr-FR"})
+            if (std::setlocale(LC_ALL, name) && *std::localeconv()->decimal_point == ',') return;
+        GTEST_SKIP() << "no locale with a decimal comma installed";
+    }
+    void TearDown() override {
+        std::setlocale(LC_ALL, "C");
+        _configthreadlocale(Previous);
+    }
+    int Previous = 0;
+#else
     void SetUp() override {
         for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"})
             if ((Locale = newlocale(LC_ALL_MASK, name, nullptr))) break;
@@ -111,6 +248,7 @@ protected:
         }
     }
     locale_t Locale = nullptr, Previous = nullptr;
+#endif
 };
 
 TEST_F(CommaLocale, NumbersStillUseThePoint) {

@@ -2,12 +2,16 @@
 // extreme values: every case ends in its documented outcome, never a crash.
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 #include "engine/Encoding.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/HeldFile.h"
+#include "tests/support/TempFolder.h"
 
 using namespace habitual;
 using namespace habitual::test;
@@ -83,13 +87,19 @@ TEST(BadInput, RejectedWithAMessage) {
 }
 
 TEST(BadInput, FilesThatCannotBeRead) {
-    char folder[] = "/tmp/habitual-folder-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    TempFolder folder;
     TempFile locked(Header + Rows);
+    std::vector<std::string> paths = {"/nonexistent/habitual/survey.csv", folder.Path};
+#ifdef _WIN32
+    // Held open without sharing by another program.
+    HeldFile held(locked.Path);
+    ASSERT_TRUE(held.Held());
+    paths.push_back(locked.Path);
+#else
     ASSERT_EQ(chmod(locked.Path.c_str(), 0), 0);
-    std::vector<std::string> paths = {"/nonexistent/habitual/survey.csv", folder};
     // Permissions do not stop root from reading.
     if (geteuid() != 0) paths.push_back(locked.Path);
+#endif
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
         const Outcome o = RunTool(With(path));
@@ -98,7 +108,6 @@ TEST(BadInput, FilesThatCannotBeRead) {
                   std::string::npos)
             << o.Err;
     }
-    rmdir(folder);
 }
 
 // Bytes the reader drops or cuts by rule: the file gives exactly the document
@@ -299,6 +308,17 @@ TEST(BadInput, AllEqualValuesHaveNoVariance) {
 // endless device cannot give: the tool refuses them instead of analysing
 // whatever part it saw, or reading forever.
 TEST(BadInput, SurveysThatCannotBeReadTwice) {
+#ifdef _WIN32
+    // The device NUL reads as nothing, in every folder.
+    TempFolder folder;
+    for (const std::string& path : {std::string("NUL"), folder.Path + "\\nul"}) {
+        SCOPED_TRACE(path);
+        const Outcome o = RunTool(With(path));
+        EXPECT_EQ(o.Status, 1);
+        EXPECT_NE(o.Err.find("栄養調査データ[" + path + "]"), std::string::npos) << o.Err;
+        EXPECT_TRUE(o.Out.empty()) << Cp932ToUtf8(o.Out);
+    }
+#else
     std::string rows = Header;
     for (int p = 0; p < 4000; ++p)
         rows += std::to_string(p) + ",a," + std::to_string(p % 97) + "\r\n";
@@ -320,4 +340,5 @@ TEST(BadInput, SurveysThatCannotBeReadTwice) {
         EXPECT_NE(o.Err.find("栄養調査データ[" + c.Path + "]"), std::string::npos) << o.Err;
         EXPECT_TRUE(o.Out.empty()) << Cp932ToUtf8(o.Out);
     }
+#endif
 }

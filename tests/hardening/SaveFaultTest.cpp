@@ -3,12 +3,15 @@
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "tests/support/CliRunner.h"
+#include "tests/support/HeldFile.h"
 #include "tests/support/TempFolder.h"
 
 using namespace habitual::test;
@@ -33,6 +36,8 @@ std::vector<std::string> DataTo(const std::string& survey, const std::string& ta
 const std::string SaveFailed = "に保存できませんでした";
 const std::string OldResults = "results of an earlier run\r\n";
 
+#ifndef _WIN32
+
 // Runs script with sh in a private mount namespace, so that its mounts
 // vanish with it; the script gets the arguments as $1, $2, ...
 Outcome InMountNamespace(const std::string& script, const std::vector<std::string>& args) {
@@ -51,21 +56,27 @@ bool CanMountPrivately() {
     return InMountNamespace("mount -t tmpfs habitual-probe \"$1\"", {"/mnt"}).Status == 0;
 }
 
+#endif
+
 } // namespace
 
 TEST(SaveFault, TargetsThatCannotBeWritten) {
     TempFile survey(LargeSurvey());
     TempFolder folder;
-    TempFile inFolder("x", ".txt");
-    std::rename(inFolder.Path.c_str(), (folder.Path + "/kept.txt").c_str());
+    std::ofstream(FsPath(folder.Path + "/kept.txt"), std::ios::binary) << "x";
     struct Case {
         const char* Name;
         std::string Target;
     } cases[] = {
-        {"a full device", "/dev/full"},
         {"a folder", folder.Path},
         {"a folder that does not exist", folder.Path + "/missing/results.txt"},
+#ifdef _WIN32
+        {"a name with a character Windows forbids", folder.Path + "\\a<b.txt"},
+        {"a name with a bar", folder.Path + "\\a|b.txt"},
+#else
+        {"a full device", "/dev/full"},
         {"a file system that takes no new files", "/proc/habitual-results.txt"},
+#endif
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -80,6 +91,9 @@ TEST(SaveFault, TargetsThatCannotBeWritten) {
 }
 
 TEST(SaveFault, StandardOutputOnAFullDevice) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no device that is always full";
+#endif
     TempFile survey(LargeSurvey());
     std::FILE* full = std::fopen("/dev/full", "w");
     ASSERT_NE(full, nullptr);
@@ -93,30 +107,55 @@ TEST(SaveFault, StandardOutputOnAFullDevice) {
         << message;
 }
 
-// The results are written completely, then the rename over the old file
-// fails (an immutable file refuses it even to root): the old file stays.
+// The results are written completely, then putting them in the old file's
+// place is refused: the old file stays. Here an immutable file refuses the
+// rename even to root; on Windows a read-only file and a file another
+// program holds open without sharing refuse the replacement.
 TEST(SaveFault, RenameRefusedAfterTheResultsWereWritten) {
     TempFile survey(LargeSurvey());
-    TempFolder folder;
-    const std::string target = folder.Path + "/results.txt";
-    {
-        std::ofstream out(target, std::ios::binary);
-        out << OldResults;
+    const char* refusals[] = {
+#ifdef _WIN32
+        "read-only",
+        "held open",
+#else
+        "immutable",
+#endif
+    };
+    for (const std::string refusal : refusals) {
+        SCOPED_TRACE(refusal);
+        TempFolder folder;
+        const std::string target = folder.Path + "/results.txt";
+        std::ofstream(FsPath(target), std::ios::binary) << OldResults;
+#ifdef _WIN32
+        const std::wstring wide = WideText(target);
+        if (refusal == "read-only") {
+            ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        auto held = std::make_unique<HeldFile>(refusal == "held open" ? target : std::string());
+        const Outcome o = RunTool(DataTo(survey.Path, target));
+        held.reset();
+        SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+#else
+        if (RunShell("chattr +i " + Quoted(target)).Status != 0)
+            GTEST_SKIP() << "the file system or the user cannot make a file immutable";
+        const Outcome o = RunTool(DataTo(survey.Path, target));
+        RunShell("chattr -i " + Quoted(target));
+#endif
+        EXPECT_EQ(o.Status, 1);
+        EXPECT_NE(o.Err.find(SaveFailed), std::string::npos) << o.Err;
+        EXPECT_EQ(TempFile::ReadFile(target), OldResults);
+        EXPECT_EQ(folder.Entries(), std::vector<std::string>{"results.txt"})
+            << "temporary file left";
     }
-    if (RunShell("chattr +i " + Quoted(target)).Status != 0)
-        GTEST_SKIP() << "the file system or the user cannot make a file immutable";
-    const Outcome o = RunTool(DataTo(survey.Path, target));
-    RunShell("chattr -i " + Quoted(target));
-    EXPECT_EQ(o.Status, 1);
-    EXPECT_NE(o.Err.find(SaveFailed), std::string::npos) << o.Err;
-    EXPECT_EQ(TempFile::ReadFile(target), OldResults);
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"results.txt"}) << "temporary file left";
 }
 
 // A disk that fills up while the results are written, and a folder on a
 // read-only file system: each in a private mount namespace, where the tool
 // is run as a program and the file is compared before the mount vanishes.
 TEST(SaveFault, FullDiskAndReadOnlyFolder) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no private mounts of a small or read-only file system";
+#else
     if (!CanMountPrivately()) GTEST_SKIP() << "no private mount namespace can be made here";
     TempFile survey(LargeSurvey());
     TempFile old(OldResults, ".txt");
@@ -150,4 +189,5 @@ TEST(SaveFault, FullDiskAndReadOnlyFolder) {
         EXPECT_EQ(o.Out, "status 1\n" + c.Entries + "unchanged\n") << o.Err;
         EXPECT_NE(o.Err.find(SaveFailed), std::string::npos) << o.Err;
     }
+#endif
 }

@@ -1,37 +1,34 @@
 // A folder the tests write into and remove again, with what it holds.
 #pragma once
 
-#include <cstdio>
-#include <dirent.h>
-#include <stdlib.h>
+#include <filesystem>
 #include <string>
-#include <unistd.h>
+#include <system_error>
 #include <vector>
+
+#include "tests/support/TempFile.h"
 
 namespace habitual::test {
 
 class TempFolder {
 public:
-    TempFolder() {
-        char name[] = "/tmp/habitual-save-XXXXXX";
-        Path = mkdtemp(name) ? name : "";
+    TempFolder() : Path(UniqueTempPath("habitual-save-")) {
+        std::error_code error;
+        if (!std::filesystem::create_directory(FsPath(Path), error)) Path.clear();
     }
     ~TempFolder() {
-        for (const std::string& e : Entries()) std::remove((Path + "/" + e).c_str());
-        rmdir(Path.c_str());
+        std::error_code ignored;
+        if (!Path.empty()) std::filesystem::remove_all(FsPath(Path), ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    // The names in the folder, "." and ".." left out, in the order listed.
+    // The names in the folder, in the order listed.
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
-        if (DIR* d = opendir(Path.c_str())) {
-            while (const dirent* e = readdir(d))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                    names.push_back(e->d_name);
-            closedir(d);
-        }
+        std::error_code error;
+        for (const auto& e : std::filesystem::directory_iterator(FsPath(Path), error))
+            names.push_back(Utf8Path(e.path().filename()));
         return names;
     }
 

@@ -1,0 +1,2 @@
+/* glibc's aliases of its own names: not used outside glibc. */
+#pragma once

@@ -1,0 +1,3 @@
+/* x86: a quiet NaN has the high bit of its significand set. */
+#pragma once
+#define HIGH_ORDER_BIT_IS_SET_FOR_SNAN 0
