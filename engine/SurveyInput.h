@@ -49,6 +49,7 @@ struct TInputProblem {
         NoSuchSheet,   // the sheet asked for is not in the workbook (Sheet)
         TooLarge,      // the workbook would need more memory than the limit
         BadSharedText, // a cell names a shared text the workbook does not have
+        NoWorkbooks,   // a workbook, and a build made without the workbook reader
     };
     TKind Kind = TKind::None;
     std::int64_t Row = 0;    // file line or sheet row, from 1; 0 when unknown

@@ -71,6 +71,9 @@ std::string InputProblem(const TInputProblem& p, const std::string& path) {
     case K::BadSharedText:
         return survey + "は壊れています（" + Place(p) +
                "のセルが、ブックにない文字列を指しています）。Excel で開いて保存し直してください。";
+    case K::NoWorkbooks:
+        return survey + "は Excel ブックですが、この版の habitual はブックを読めません。"
+                        "Excel で CSV 形式に保存してから開いてください。";
     }
     return {};
 }

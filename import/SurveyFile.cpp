@@ -5,7 +5,9 @@
 #include <new>
 
 #include "engine/ByteSource.h"
+#ifdef HABITUAL_HAVE_WORKBOOKS
 #include "import/Workbook.h"
+#endif
 
 namespace habitual {
 namespace {
@@ -35,6 +37,7 @@ bool NamedWorkbook(const std::string& path) {
     return end == ".xlsx" || end == ".xlsm";
 }
 
+#ifdef HABITUAL_HAVE_WORKBOOKS
 // A workbook that cannot be read at all, as the user should hear of it.
 std::unique_ptr<TWorkbook> OpenWorkbook(const std::string& path, TInputProblem& problem) {
     problem = {};
@@ -57,6 +60,7 @@ std::unique_ptr<TWorkbook> OpenWorkbook(const std::string& path, TInputProblem& 
     }
     return nullptr;
 }
+#endif
 
 } // namespace
 
@@ -64,6 +68,24 @@ bool IsWorkbookFile(const std::string& path) {
     return NamedWorkbook(path) || SignatureOf(path) != TSignature::Other;
 }
 
+#ifndef HABITUAL_HAVE_WORKBOOKS
+// A build without the workbook reader (its libraries were not there) still
+// knows a workbook when it sees one, and says that it cannot read it.
+bool ListSheets(const std::string&, std::vector<std::string>& names, TInputProblem& problem) {
+    names.clear();
+    problem = {};
+    problem.Kind = TInputProblem::TKind::NoWorkbooks;
+    return false;
+}
+
+TOpenedSurvey OpenSurvey(const std::string& path, const TInputOptions& options) {
+    if (!IsWorkbookFile(path)) return OpenCsvSurvey(path, options);
+    TOpenedSurvey opened;
+    opened.Format = TSurveyFormat::Workbook;
+    opened.Problem.Kind = TInputProblem::TKind::NoWorkbooks;
+    return opened;
+}
+#else
 bool ListSheets(const std::string& path, std::vector<std::string>& names, TInputProblem& problem) {
     std::unique_ptr<TWorkbook> book = OpenWorkbook(path, problem);
     if (!book) return false;
@@ -97,5 +119,7 @@ TOpenedSurvey OpenSurvey(const std::string& path, const TInputOptions& options) 
     opened.Source = std::make_unique<TMemorySource>(std::move(rows));
     return opened;
 }
+
+#endif
 
 } // namespace habitual

@@ -239,9 +239,13 @@ def check_normal(path, group, best):
               "%s: R-square %s, the report says %.6f" % (path, m and m.group(1), group["r2"]))
 
 
+# The program that runs the tool, if any (a cross-built tool runs under wine).
+EMULATOR = []
+
+
 def run(cli, survey, args, workdir, log, tag):
     out = os.path.join(workdir, tag)
-    cmd = [cli, survey] + args + ["--output", "standard", "--encoding", "utf-8", "--plots", out]
+    cmd = EMULATOR + [cli, survey] + args + ["--output", "standard", "--encoding", "utf-8", "--plots", out]
     if log:
         cmd.append("--log-axis")
     proc = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
@@ -278,7 +282,9 @@ def main(argv=None):
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--cli", required=True)
     ap.add_argument("--cases", type=int, default=40, help="generated surveys")
+    ap.add_argument("--emulator", default="", help="what runs the tool (wine for a cross build)")
     a = ap.parse_args(argv)
+    EMULATOR[:] = [a.emulator] if a.emulator else []
     if not os.path.exists(a.cli):
         print("check_plots: no batch tool at %s" % a.cli, file=sys.stderr)
         return 2
