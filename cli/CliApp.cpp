@@ -123,14 +123,27 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
 
     if (o.LogAxis && o.PlotFolder.empty())
         Warn(err, "--log-axis は --plots のときだけ有効です。この指定は使わずに計算します。");
+    if (o.Bootstrap == 0 && (o.SeedGiven || o.LevelGiven || o.ThreadsGiven))
+        Warn(err, "--seed, --level, --threads は --bootstrap と一緒のときだけ有効です。"
+                  "この指定は使わずに計算します。");
+    if (o.Bootstrap > 0 && o.Output == OutForm::CsvData)
+        Warn(err, "--output data の計算結果には信頼区間を書き出しません"
+                  "（信頼区間についての注意事項は標準エラーに出力します）。");
 
     TRunOptions options;
     options.Input = o.Input;
     options.Open = [&survey](const std::string&, const TInputOptions&) {
         return std::move(survey);
     };
+    options.Bootstrap.Replicates = o.Bootstrap;
+    options.Bootstrap.Seed = o.Seed;
+    options.Bootstrap.Level = o.Level;
+    options.Bootstrap.Threads = o.Threads;
+    options.NoticesInDocument = o.WriteNotices;
     options.Notice = [err](const TNotice& notice) {
-        Warn(err, notice.Group.empty() ? notice.Text : notice.Group + " " + notice.Text);
+        const bool warning = notice.Level == TNotice::TLevel::Warning;
+        Tell(err, std::string(warning ? "注意: " : "参考: ") + notice.Group +
+                      (notice.Group.empty() ? "" : " ") + notice.Text);
     };
     // The plots are written as the groups are analysed, so that no group's
     // values outlive its plots.

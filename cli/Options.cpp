@@ -15,6 +15,15 @@ int Choice(std::string_view value, std::initializer_list<std::string_view> names
     return -1;
 }
 
+// A whole number of at most nine digits, or -1.
+int WholeNumber(std::string_view text) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != text.npos)
+        return -1;
+    int value = 0;
+    for (char c : text) value = value * 10 + (c - '0');
+    return value;
+}
+
 } // namespace
 
 const char* UsageText() {
@@ -26,6 +35,8 @@ const char* UsageText() {
            "               [-o 出力ファイル] [--encoding cp932|utf-8]\n"
            "               [--input-encoding auto|cp932|utf-8] [--sheet シート] [--skip-missing]\n"
            "               [--plots 出力フォルダ [--log-axis]]\n"
+           "               [--bootstrap 反復回数 [--seed 乱数シード] [--level 90|95|99]\n"
+           "                [--threads スレッド数]] [--write-notices]\n"
            "  habitual-cli 調査データ.csv --columns\n"
            "\n"
            "  調査データは CSV ファイル（Shift-JIS か UTF-8）か Excel ブック（.xlsx）です。\n"
@@ -52,6 +63,12 @@ const char* UsageText() {
            "  --plots              グループごとの分布図（SVG、対応する版では PNG も）と"
            "一覧 index.html を書き出すフォルダ\n"
            "  --log-axis           分布図の摂取量の軸を対数目盛にする\n"
+           "  --bootstrap          信頼区間（ブートストラップ）の反復回数（100～100000。"
+           "0 か省略で計算しない）\n"
+           "  --seed               乱数シード（0～18446744073709551615、既定 12345）\n"
+           "  --level              信頼水準（%）。90, 95（既定）, 99\n"
+           "  --threads            計算に使うスレッド数（既定はコア数）\n"
+           "  --write-notices      注意事項を計算結果にも書き出す（標準エラーには常に出力）\n"
            "  --columns            見出し行の列の一覧を表示して終了（--encoding cp932 "
            "の指定がなければ UTF-8）\n"
            "  --help, --version    この説明、版数を表示して終了\n"
@@ -168,6 +185,42 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
             o.SheetGiven = true;
         } else if (arg == "--skip-missing") {
             o.Input.SkipMissing = true;
+        } else if (arg == "--bootstrap") {
+            if (!value(v)) return false;
+            o.Bootstrap = WholeNumber(v);
+            if (o.Bootstrap != 0 && (o.Bootstrap < TBootstrapOptions::MinReplicates ||
+                                     o.Bootstrap > TBootstrapOptions::MaxReplicates)) {
+                error = "--bootstrap には反復回数を 100 から 100000 までの整数で指定してください"
+                        "（0 で計算しません）: " +
+                        v;
+                return false;
+            }
+        } else if (arg == "--seed") {
+            if (!value(v)) return false;
+            if (!ParseSeed(v, o.Seed)) {
+                error =
+                    "--seed には 0 から 18446744073709551615 までの整数を指定してください: " + v;
+                return false;
+            }
+            o.SeedGiven = true;
+        } else if (arg == "--level") {
+            if (!value(v)) return false;
+            o.Level = WholeNumber(v);
+            if (!ValidLevel(o.Level)) {
+                error = "--level には 90, 95, 99 のどれかを指定してください: " + v;
+                return false;
+            }
+            o.LevelGiven = true;
+        } else if (arg == "--threads") {
+            if (!value(v)) return false;
+            o.Threads = WholeNumber(v);
+            if (o.Threads < 1 || o.Threads > 1024) {
+                error = "--threads には 1 から 1024 までの整数を指定してください: " + v;
+                return false;
+            }
+            o.ThreadsGiven = true;
+        } else if (arg == "--write-notices") {
+            o.WriteNotices = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "知らないオプションです: " + arg;
             return false;

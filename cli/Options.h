@@ -1,9 +1,11 @@
 // The batch tool's command line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "engine/Bootstrap.h"
 #include "engine/Settings.h"
 #include "engine/SurveyInput.h"
 
@@ -30,6 +32,15 @@ struct TCliOptions {
     bool SheetGiven = false;
     std::string PlotFolder; // --plots: empty for none
     bool LogAxis = false;   // --log-axis
+    // Bootstrap confidence intervals: B (0 off), seed, level, threads (0:
+    // one per core), and whether each was given.
+    int Bootstrap = 0;
+    std::uint64_t Seed = TBootstrapOptions::DefaultSeed;
+    int Level = 95;
+    int Threads = 0;
+    bool SeedGiven = false, LevelGiven = false, ThreadsGiven = false;
+    // Whether the notices go into the results too.
+    bool WriteNotices = false;
 };
 
 // Fills options from the arguments; returns false with a message (UTF-8)

@@ -24,17 +24,8 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     const std::int32_t n = ctx.NData;
     TGroupRecord* rec = ctx.Records;
     const TKeyArena& keys = *ctx.Keys;
-    // Persons in byte order of their keys, the draws of one person apart.
-    // Comparing the leading bytes as numbers settles most comparisons
-    // without reaching into the key arena.
     auto order = [&keys](const TGroupRecord& a, const TGroupRecord& b) {
-        if (a.PersonPrefix[0] != b.PersonPrefix[0])
-            return a.PersonPrefix[0] < b.PersonPrefix[0] ? -1 : 1;
-        if (a.PersonPrefix[1] != b.PersonPrefix[1])
-            return a.PersonPrefix[1] < b.PersonPrefix[1] ? -1 : 1;
-        if (a.PersonKey.Length() > 16 || b.PersonKey.Length() > 16)
-            if (const int c = keys.Compare(a.PersonKey, b.PersonKey); c != 0) return c;
-        return a.Draw == b.Draw ? 0 : (a.Draw < b.Draw ? -1 : 1);
+        return ComparePersons(keys, a, b);
     };
     std::sort(rec, rec + n,
               [&order](const TGroupRecord& a, const TGroupRecord& b) { return order(a, b) < 0; });

@@ -18,4 +18,17 @@ namespace habitual {
 
 void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings);
 
+// The order of persons: their keys in byte order, the draws of one person
+// apart. Comparing the leading bytes as numbers settles most comparisons
+// without reaching into the key arena. Below 0, 0 or above 0.
+inline int ComparePersons(const TKeyArena& keys, const TGroupRecord& a, const TGroupRecord& b) {
+    if (a.PersonPrefix[0] != b.PersonPrefix[0])
+        return a.PersonPrefix[0] < b.PersonPrefix[0] ? -1 : 1;
+    if (a.PersonPrefix[1] != b.PersonPrefix[1])
+        return a.PersonPrefix[1] < b.PersonPrefix[1] ? -1 : 1;
+    if (a.PersonKey.Length() > 16 || b.PersonKey.Length() > 16)
+        if (const int c = keys.Compare(a.PersonKey, b.PersonKey); c != 0) return c;
+    return a.Draw == b.Draw ? 0 : (a.Draw < b.Draw ? -1 : 1);
+}
+
 } // namespace habitual

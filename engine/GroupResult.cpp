@@ -25,9 +25,7 @@ TGroupResult CaptureGroupResult(const TAnova1Way& ctx, const TAnalysisSettings& 
                                                        : ctx.Power;
     r.LogOffset = r.LogApplied ? ctx.LogOffset : 0.0;
     // The transformed values are ascending, as ComputePercentiles left them.
-    r.PlotRSquare = PlotRSquareOf(
-        ctx.NData, [&ctx](std::int32_t i) { return ctx.Records[i].Transformed; },
-        [&ctx](std::int32_t i) { return BlomScore(i, ctx.NData); });
+    r.PlotRSquare = TransformedPlotRSquare(ctx);
     if (ctx.NormalizeMethod == Normalize::BestPower) {
         r.CandidateRSquare.assign(std::begin(ctx.CandidateRSquare), std::end(ctx.CandidateRSquare));
         r.ChosenCandidate = ctx.ChosenCandidate;

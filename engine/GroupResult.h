@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "engine/Anova1Way.h"
 #include "engine/CutOffs.h"
 #include "engine/GroupHeading.h"
+#include "engine/GroupIntervals.h"
+#include "engine/Notice.h"
 
 namespace habitual {
 
@@ -58,6 +62,13 @@ struct TGroupResult {
         double Daily = 0, Habit = 0;
     };
     std::vector<TShare> Shares;
+
+    // The bootstrap confidence intervals of the figures above, for all 101
+    // percentiles of both distributions, when the run asked for them and the
+    // habitual distribution is shown.
+    std::optional<TGroupIntervals> Intervals;
+    // The group's notices, as the run handed them to its caller.
+    std::vector<TNotice> Notices;
 
     // Filled only when the caller asks for the values (they take memory in
     // proportion to the group): the one-day values and the habitual values in

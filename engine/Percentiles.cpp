@@ -8,23 +8,9 @@
 namespace habitual {
 namespace {
 
-// Sample quantiles of type 6 in Hyndman, R. J. and Fan, Y. (1996), Sample
-// quantiles in statistical packages, The American Statistician 50, 361-365:
-// entry p is the value at the one-based position (n + 1) p / 100 of the
-// sorted values, interpolated linearly; positions below 1 give the first
-// value, positions of n or more the last.
+// Entry p is the sample quantile of type 6 at (n + 1) p / 100.
 template <class Value> void FillPercentiles(double (&pct)[101], std::int32_t n, Value x) {
-    for (int p = 0; p <= 100; ++p) {
-        const double a = static_cast<double>((static_cast<std::int64_t>(n) + 1) * p) * 0.01;
-        const auto k = static_cast<std::int64_t>(std::floor(a));
-        const double f = a - static_cast<double>(k);
-        if (k == 0)
-            pct[p] = x(0);
-        else if (k >= n)
-            pct[p] = x(n - 1);
-        else
-            pct[p] = (1 - f) * x(k - 1) + f * x(k);
-    }
+    for (int p = 0; p <= 100; ++p) pct[p] = ValueAtPosition(n, PercentilePosition(n, p), x);
 }
 
 template <class Value> double MeanOf(std::int32_t n, Value x) {

@@ -32,4 +32,24 @@ public:
     std::vector<std::string> Lines;
 };
 
+// Lines kept back to be added to another document at once, with the view's
+// scroll request they met on the way.
+class TDeferredResultLines : public TMemoryResultLines {
+public:
+    void ScrollToCaret() override { ScrollWanted = true; }
+    // Appends the lines to target, its view hidden meanwhile, and scrolls it
+    // when asked; this document is left empty.
+    void MoveTo(TResultLines& target) {
+        target.HideView();
+        for (const std::string& line : Lines) target.Add(line);
+        Lines.clear();
+        if (ScrollWanted) target.ScrollToCaret();
+        target.ShowView();
+        ScrollWanted = false;
+    }
+
+private:
+    bool ScrollWanted = false;
+};
+
 } // namespace habitual

@@ -4,9 +4,13 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/Anova1Way.h"
+#include "engine/Bootstrap.h"
+#include "engine/GroupIntervals.h"
 #include "engine/GroupResult.h"
 #include "engine/Notice.h"
 #include "engine/ResultLines.h"
@@ -15,12 +19,6 @@
 #include "engine/SurveyInput.h"
 
 namespace habitual {
-
-// The per-group analysis a run calls for each group of two or more records:
-// the workspace holds the group (Records[0 .. NData)), and the analysis
-// appends the group's report to lines.
-using TGroupAnalysis =
-    std::function<void(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines& lines)>;
 
 // What a caller may ask of a run besides its document.
 struct TRunOptions {
@@ -34,11 +32,39 @@ struct TRunOptions {
     // How the survey is read, and what opens it (a CSV file when empty).
     TInputOptions Input;
     TSurveyOpener Open;
+    // Bootstrap confidence intervals of the groups whose habitual
+    // distribution is shown; off unless Replicates is set. Its Progress is
+    // called with the share of the whole run's resampling done.
+    TBootstrapOptions Bootstrap;
+    // Whether the reports write the groups' notices into the document too.
+    bool NoticesInDocument = false;
 };
+
+// What a run tells the analysis of one group, and what the analysis hands
+// back to it.
+struct TGroupRun {
+    std::int32_t GroupIndex = 0; // among the run's groups, in their order
+    const TRunOptions* Options = nullptr;
+    // The share of this group's resampling done; false: stop the run.
+    std::function<bool(double done)> Progress;
+    // Filled by the analysis: the intervals when it resampled the group,
+    // the group's notices (Group left for the run to fill), and whether it
+    // was stopped.
+    std::optional<TGroupIntervals> Intervals;
+    std::vector<TNotice> Notices;
+    bool Cancelled = false;
+};
+
+// The per-group analysis a run calls for each group of two or more records:
+// the workspace holds the group (Records[0 .. NData)), and the analysis
+// appends the group's report to lines.
+using TGroupAnalysis = std::function<void(TAnova1Way& ctx, const TAnalysisSettings& settings,
+                                          TResultLines& lines, TGroupRun& run)>;
 
 // Performs one run. Appends the heading lines of every group to lines and
 // calls analyseGroup for each group of two or more records. A rejected run
-// appends nothing.
+// appends nothing, and neither does a run stopped through the progress of
+// its bootstrap: a run that can be stopped keeps its lines until its end.
 TRunStatus RunAnalysis(const TAnalysisSettings& settings, TResultLines& lines,
                        const TGroupAnalysis& analyseGroup, const TRunOptions& options = {});
 

@@ -32,10 +32,9 @@ void ApplyPower(TAnova1Way& ctx, double power) {
 // Functions, formula 26.2.22: a rational approximation of the upper tail,
 // absolute error below 3e-3. At p = 0.5 it gives -0.0000034353, not 0.
 double NormalQuantile(double p) {
-    constexpr double a0 = 2.30753, a1 = 0.27061, b1 = 0.99229, b2 = 0.04481;
     double q = p <= 0.5 ? p : 1.0 - p;
     double t = std::sqrt(Log((1.0 / q) / q));
-    double z = t - (a0 + a1 * t) / (1.0 + b1 * t + b2 * t * t);
+    double z = NormalQuantileOfTail(t);
     return p <= 0.5 ? -z : z;
 }
 
@@ -45,9 +44,18 @@ double BlomScore(std::int32_t i, std::int32_t n) {
     return NormalQuantile((i + 1 - 0.375) / (n + 0.25));
 }
 
+double TransformedPlotRSquare(const TAnova1Way& ctx) {
+    return PlotRSquareOf(
+        ctx.NData, [&ctx](std::int32_t i) { return ctx.Records[i].Transformed; },
+        [&ctx](std::int32_t i) { return BlomScore(i, ctx.NData); });
+}
+
+bool LogApplied(std::int32_t normalizeMethod, double power) {
+    return normalizeMethod == Normalize::Log || (normalizeMethod != Normalize::None && power == 0);
+}
+
 bool LogApplied(const TAnova1Way& ctx) {
-    return ctx.NormalizeMethod == Normalize::Log ||
-           (ctx.NormalizeMethod != Normalize::None && ctx.Power == 0);
+    return LogApplied(ctx.NormalizeMethod, ctx.Power);
 }
 
 void SetLogOffset(TAnova1Way& ctx) {

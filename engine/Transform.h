@@ -77,8 +77,21 @@ template <class T, class Z> double PlotRSquareOf(std::int32_t n, T t, Z z) {
     return PlotRSquareAbout(n, t, z, st / n, sz / n, allEqual);
 }
 
+// The R-square of the normal probability plot of the transformed values as
+// the group's analysis leaves them (Records ascending by Transformed, after
+// ComputePercentiles) against the scores of their ranks: the straightness
+// of the transformation in use, under every method.
+double TransformedPlotRSquare(const TAnova1Way& ctx);
+
 // Approximate standard-normal quantile of p, 0 < p < 1.
 double NormalQuantile(double p);
+
+// The rational part of NormalQuantile: the upper-tail quantile for
+// t = sqrt(ln(1 / q^2)), q the smaller of p and 1 - p.
+inline double NormalQuantileOfTail(double t) {
+    constexpr double a0 = 2.30753, a1 = 0.27061, b1 = 0.99229, b2 = 0.04481;
+    return t - (a0 + a1 * t) / (1.0 + b1 * t + b2 * t * t);
+}
 
 // The standard-normal score of the i-th (from 0) of n values in ascending
 // order, at Blom's plotting position (i + 1 - 0.375) / (n + 0.25).
@@ -88,5 +101,6 @@ double BlomScore(std::int32_t i, std::int32_t n);
 // method, or a power of 0 chosen or given. Under the given power it is
 // known once EstimateHabitual has set Power.
 bool LogApplied(const TAnova1Way& ctx);
+bool LogApplied(std::int32_t normalizeMethod, double power);
 
 } // namespace habitual

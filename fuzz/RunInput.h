@@ -7,7 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "engine/LineFormat.h"
+#include "engine/ResultLines.h"
+#include "engine/RunData.h"
 #include "engine/Settings.h"
+#include "engine/UserMessages.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace habitual::fuzz {
 
@@ -59,6 +64,24 @@ inline TAnalysisSettings ReadSettings(TInput& in) {
     s.VWBRatioText = in.Text(600);
     s.CutOffText = in.Text(1200);
     return s;
+}
+
+// What every run must leave: a rejected run writes nothing and has a message
+// to show; every line is at most 511 bytes, does not end in the first byte
+// of a double-byte character, and holds no line break or NUL, which would
+// change the document when it is saved and opened again.
+inline void CheckRunDocument(const TRunStatus& status, const TMemoryResultLines& lines,
+                             const std::string& fileName) {
+    if (!status.Ok()) {
+        FUZZ_CHECK(lines.Lines.empty());
+        FUZZ_CHECK(!RunErrorMessage(status, fileName).empty());
+        return;
+    }
+    for (const std::string& line : lines.Lines) {
+        FUZZ_CHECK(line.size() <= LineLimit);
+        FUZZ_CHECK(!EndsWithLoneLeadByte(line));
+        FUZZ_CHECK(line.find_first_of(std::string_view("\n\r\0\x1A", 4)) == std::string::npos);
+    }
 }
 
 } // namespace habitual::fuzz

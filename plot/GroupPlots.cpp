@@ -3,13 +3,21 @@
 namespace habitual::plot {
 
 TBands RunBands(const TGroupResult& r) {
-    (void)r;
     TBands bands;
-    // The run's confidence intervals are handed in here. Once TGroupResult
-    // carries the lower and upper limits of the 101 percentiles of both
-    // distributions, copy them into bands.Daily and bands.Habit (Level: the
-    // interval's level in percent), leaving a side empty where the run has no
-    // interval for it. Until then the cumulative figure has no band.
+    if (!r.Intervals) return bands;
+    const TGroupIntervals& iv = *r.Intervals;
+    auto band = [&iv](const TDistributionIntervals& d) {
+        TPercentileBand b;
+        for (std::size_t i = 0; i < d.Pct.size(); ++i) {
+            b.Lower[i] = d.Pct[i].Lower;
+            b.Upper[i] = d.Pct[i].Upper;
+        }
+        b.Level = iv.Level;
+        return b;
+    };
+    if (iv.Replicates > 0) bands.Daily = band(iv.Daily);
+    // The habitual limits come only from replicates with a habitual distribution.
+    if (iv.Usable() > 0) bands.Habit = band(iv.Habit);
     return bands;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/Encoding.h"
 #include "engine/EstimateGroup.h"
 #include "engine/LineFormat.h"
+#include "report/IntervalReport.h"
 #include "report/Report.h"
 #include "report/ReportTexts.h"
 
@@ -58,40 +59,33 @@ void WriteAnovaTable(const TAnova1Way& ctx, TResultLines& lines, std::string& li
 
 void WriteDistributions(const TAnova1Way& ctx, const TAnalysisSettings& settings,
                         TResultLines& lines, std::string& line) {
-    static const struct {
-        const char* Format;
-        int Entry;
-    } rows[] = {
-        {"　　　最小値 %16lf %16lf", 0},   {"　　　　1%%点 %16lf %16lf", 1},
-        {"　　　　5%%点 %16lf %16lf", 5},  {"　　　 10%%点 %16lf %16lf", 10},
-        {"　　　 25%%点 %16lf %16lf", 25}, {"　　　 50%%点 %16lf %16lf", 50},
-        {"　　　 75%%点 %16lf %16lf", 75}, {"　　　 90%%点 %16lf %16lf", 90},
-        {"　　　 95%%点 %16lf %16lf", 95}, {"　　　 99%%点 %16lf %16lf", 99},
-        {"　　  最大値 %16lf %16lf", 100},
-    };
     Add(lines, line, Sjis("個人内／個人間分散比（標準偏差比） %8lf (%8lf)"),
         {ctx.VW / ctx.VB, ctx.SDW / ctx.SDB});
-    lines.Add(Sjis("------------------------------------------------"));
+    lines.Add(DashLine());
     lines.Add(Sjis("　　　統計量　　　 １日摂取量　　　 習慣摂取量"));
-    for (const auto& row : rows)
-        Add(lines, line, Sjis(row.Format), {ctx.PctDaily[row.Entry], ctx.PctHabit[row.Entry]});
-    Add(lines, line, Sjis("　　　　平均 %16lf %16lf"), {DailyMean(ctx), HabitMean(ctx)});
-    Add(lines, line, Sjis("　　標準偏差 %16lf %16lf"), {DailySD(ctx), HabitSD(ctx)});
+    for (const TPercentileRow& row : PercentileRows)
+        Add(lines, line, Sjis(std::string(row.Label) + " %16lf %16lf"),
+            {ctx.PctDaily[row.Entry], ctx.PctHabit[row.Entry]});
+    Add(lines, line, Sjis(std::string(MeanLabel) + " %16lf %16lf"),
+        {DailyMean(ctx), HabitMean(ctx)});
+    Add(lines, line, Sjis(std::string(SDLabel) + " %16lf %16lf"), {DailySD(ctx), HabitSD(ctx)});
     for (const TCutOff& cut : ParseCutOffs(settings.CutOffText)) {
         const double d = DailyShareBelow(ctx, cut.Limit);
         const double h = HabitShareBelow(ctx, cut.Limit);
         if (cut.Below)
-            Add(lines, line, Sjis("%7lg未満%% %15lf%% %15lf%%"), {cut.Limit, 100 * d, 100 * h});
+            Add(lines, line, Sjis(std::string(BelowLabel) + " %15lf%% %15lf%%"),
+                {cut.Limit, 100 * d, 100 * h});
         else
-            Add(lines, line, Sjis("%7lg以上%% %15lf%% %15lf%%"),
+            Add(lines, line, Sjis(std::string(AtOrAboveLabel) + " %15lf%% %15lf%%"),
                 {cut.Limit, 100 * (1 - d), 100 * (1 - h)});
     }
 }
 
 } // namespace
 
-void WriteStandardReport(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines& lines) {
-    const std::string& dashes = Sjis("------------------------------------------------");
+void WriteStandardReport(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines& lines,
+                         const TReportAddenda& addenda) {
+    const std::string& dashes = DashLine();
     std::string line;
     WriteMethodLines(ctx, lines, line);
     lines.Add(dashes);
@@ -114,10 +108,14 @@ void WriteStandardReport(TAnova1Way& ctx, const TAnalysisSettings& settings, TRe
     lines.Add(dashes);
     Add(lines, line, Sjis("個人内分散（標準偏差） %16lf (%16lf)"), {ctx.VW, ctx.SDW});
     Add(lines, line, Sjis("個人間分散（標準偏差） %16lf (%16lf)"), {ctx.VB, ctx.SDB});
-    if (const std::string* message = HabitualNotEstimable(ctx))
+    if (const std::string* message = HabitualNotEstimable(ctx)) {
         lines.Add(*message);
-    else
+    } else {
         WriteDistributions(ctx, settings, lines, line);
+        if (addenda.Intervals)
+            WriteIntervalBlock(*addenda.Intervals, ParseCutOffs(settings.CutOffText), lines);
+    }
+    if (addenda.Notices) WriteNoticeLines(*addenda.Notices, false, lines);
     lines.Add("");
     lines.ScrollToCaret();
 }

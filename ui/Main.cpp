@@ -21,8 +21,10 @@
 #include <QVBoxLayout>
 
 #include "ui/About.h"
+#include "ui/BootstrapBox.h"
 #include "ui/ErrorReport.h"
 #include "ui/Fonts.h"
+#include "ui/NoticeBox.h"
 #include "ui/NoticePanel.h"
 #include "ui/NotifyingWidgets.h"
 #include "ui/OptionsPage.h"
@@ -74,6 +76,10 @@ TMainForm::TMainForm(TDialogs* dialogs, QWidget* parent)
     TabSheet2 = MakeSettingsPage();
     TabSheetOptions = new TOptionsPage;
     TabSheetOptions->AddGroup(MakeInputGroup());
+    GroupBoxShinraiKukan = new TBootstrapBox;
+    TabSheetOptions->AddGroup(GroupBoxShinraiKukan);
+    GroupBoxChuiJiko = new TNoticeBox;
+    TabSheetOptions->AddGroup(GroupBoxChuiJiko);
     TabSheet3 = MakeResultsPage();
     PageControl1->addTab(TabSheet2, QStringLiteral("計算法の指定"));
     PageControl1->addTab(TabSheetOptions, QStringLiteral("詳細設定"));

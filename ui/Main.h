@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "engine/RunAnalysis.h"
 #include "engine/Settings.h"
 #include "engine/SurveyInput.h"
 #include "ui/Dialogs.h"
@@ -23,9 +24,11 @@ class QPushButton;
 class QTabWidget;
 class QTableView;
 class TAboutBox;
+class TBootstrapBox;
 class TClickEdit;
 class TEnterEdit;
 class TFormProgress;
+class TNoticeBox;
 class TNoticePanel;
 class TOptionsPage;
 class TPathLabel;
@@ -69,6 +72,9 @@ public:
     // How the loaded survey is read: the encoding and reading choices of the
     // page 詳細設定, and the sheet chosen when it was loaded.
     habitual::TInputOptions CollectInput() const;
+    // The options of the page 詳細設定; false, with the message to show, when
+    // one of them cannot be used.
+    bool CollectRunOptions(habitual::TRunOptions& options, QString& problem) const;
 
     TAboutBox* AboutBox() const { return About; }
     TFormProgress* FormProgress() const { return Progress; }
@@ -135,6 +141,8 @@ private:
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet2 = nullptr;
     TOptionsPage* TabSheetOptions = nullptr;
+    TBootstrapBox* GroupBoxShinraiKukan = nullptr;
+    TNoticeBox* GroupBoxChuiJiko = nullptr;
     QWidget* TabSheet3 = nullptr;
     TPlotPage* TabSheetBunpuzu = nullptr;
     QPushButton* Button1 = nullptr;

@@ -2,18 +2,25 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QTabWidget>
+
+#include <optional>
+#include <vector>
 
 #include "engine/Encoding.h"
 #include "engine/UserMessages.h"
 #include "import/SurveyFile.h"
 #include "report/Report.h"
+#include "ui/BootstrapBox.h"
 #include "ui/EnginePath.h"
 #include "ui/Main.h"
+#include "ui/NoticeBox.h"
 #include "ui/NoticePanel.h"
 #include "ui/NotifyingWidgets.h"
 #include "ui/PathLabel.h"
 #include "ui/PlotPage.h"
+#include "ui/Progress.h"
 #include "ui/RadioGroup.h"
 #include "ui/ResultsView.h"
 #include "ui/WaitCursor.h"
@@ -44,13 +51,69 @@ habitual::TAnalysisSettings TMainForm::CollectSettings() const {
     return settings;
 }
 
+bool TMainForm::CollectRunOptions(habitual::TRunOptions& options, QString& problem) const {
+    options.NoticesInDocument = GroupBoxChuiJiko->NoticesInResults();
+    return GroupBoxShinraiKukan->Collect(options.Bootstrap, problem);
+}
+
+namespace {
+
+// Hides the progress window however a run ends.
+struct THideProgress {
+    TFormProgress* Window;
+    bool Shown = false;
+    ~THideProgress() {
+        if (Shown) Window->hide();
+    }
+};
+
+} // namespace
+
 void TMainForm::ButtonRunClick() {
     // The first column cannot be the analysis column, and the first person
     // column must be chosen; otherwise the button does nothing at all.
     if (ComboBoxEiyoso->currentIndex() < 1) return;
     if (ComboBoxID[0]->currentIndex() < 1) return;
+    habitual::TRunOptions options;
+    QString problem;
+    if (!CollectRunOptions(options, problem)) {
+        ShowError(problem);
+        return;
+    }
     PageControl1->setCurrentWidget(TabSheet3);
     const habitual::TAnalysisSettings settings = CollectSettings();
+    options.Input = CollectInput();
+    options.Open = &habitual::OpenSurvey;
+
+    // The notices reach the panel when the run is done.
+    NoticePanel->Clear();
+    std::vector<habitual::TNotice> notices;
+    options.Notice = [&notices](habitual::TNotice notice) { notices.push_back(std::move(notice)); };
+    // Each group's results, with the values its plots need; they never touch
+    // the document.
+    std::vector<habitual::TGroupResult> groups;
+    options.WithValues = true;
+    options.GroupDone = [&groups](habitual::TGroupResult r) { groups.push_back(std::move(r)); };
+    // Resampling takes a while: a progress window with 中止, which stops the
+    // run before it adds anything. Without it the wait cursor says that the
+    // window works.
+    THideProgress hideProgress{Progress};
+    std::optional<TWaitCursor> wait;
+    if (options.Bootstrap.On()) {
+        constexpr int Steps = 1000;
+        QProgressBar* bar = Progress->ProgressBar();
+        bar->setRange(0, Steps);
+        bar->setValue(0);
+        Progress->setWindowTitle(QStringLiteral("信頼区間を計算中"));
+        Progress->ShowNow(true);
+        hideProgress.Shown = true;
+        options.Bootstrap.Progress = [this](double done) {
+            Progress->SetPosition(static_cast<int>(done * Steps));
+            return !Progress->CancelRequested();
+        };
+    } else {
+        wait.emplace();
+    }
 
     // Whatever the run appended reaches the view, even if it stops early.
     struct TShowAtEnd {
@@ -63,30 +126,34 @@ void TMainForm::ButtonRunClick() {
             }
         }
     };
-    habitual::TRunOptions options;
-    options.Input = CollectInput();
-    options.Open = &habitual::OpenSurvey;
-    options.Notice = [this](const habitual::TNotice& notice) { NoticePanel->Add(notice); };
-    NoticePanel->Clear();
     habitual::TRunStatus status;
-    // Each group's results, with the values its plots need; they never touch
-    // the document.
-    std::vector<habitual::TGroupResult> groups;
-    options.WithValues = true;
-    options.GroupDone = [&groups](habitual::TGroupResult r) { groups.push_back(std::move(r)); };
     {
-        TWaitCursor wait;
         TShowAtEnd showAtEnd{*Results};
         status = habitual::RunReport(settings, *Results, options);
+        // The panel takes its room before the new lines are brought into view.
+        if (status.Ok())
+            for (const habitual::TNotice& notice : notices) NoticePanel->Add(notice);
         // The new lines in view, whatever the output form.
         Results->ScrollToCaret();
     }
-    // The plots follow the last run that wrote results; a rejected run wrote
-    // none and leaves them as they were.
-    if (status.Ok()) TabSheetBunpuzu->SetResults(std::move(groups));
-    if (!status.Ok())
-        ShowError(QString::fromStdString(
-            habitual::RunErrorMessage(status, PanelDietFileName->text().toStdString())));
+    wait.reset();
+    if (hideProgress.Shown) {
+        Progress->hide();
+        hideProgress.Shown = false;
+    }
+    const QString message = QString::fromStdString(
+        habitual::RunErrorMessage(status, PanelDietFileName->text().toStdString()));
+    if (status.Error == habitual::TRunError::Cancelled) {
+        ShowInformation(message);
+        return;
+    }
+    if (!status.Ok()) {
+        ShowError(message);
+        return;
+    }
+    // The plots follow the last run that wrote results; a rejected or stopped
+    // run wrote none and leaves them as they were.
+    TabSheetBunpuzu->SetResults(std::move(groups));
 }
 
 void TMainForm::RadioGroupNormalizeMethodClick() {

@@ -12,11 +12,21 @@ TResultsView::TResultsView(QPlainTextEdit* view) : View(view) {
     QObject::connect(View->document(), &QTextDocument::contentsChange, View, [this](int, int, int) {
         if (!Flushing) SingleEmptyLine = false;
     });
+    // After a run the view keeps its last line in view while its size
+    // changes (the notice panel appearing below it), until the user scrolls.
+    QScrollBar* bar = View->verticalScrollBar();
+    QObject::connect(bar, &QScrollBar::rangeChanged, View, [this, bar](int, int maximum) {
+        if (FollowEnd) bar->setValue(maximum);
+    });
+    QObject::connect(bar, &QScrollBar::valueChanged, View, [this, bar](int value) {
+        if (value != bar->maximum()) FollowEnd = false;
+    });
 }
 
 void TResultsView::Clear() {
     Pending.clear();
     ScrollWanted = false;
+    FollowEnd = false;
     SingleEmptyLine = false;
     Flushing = true;
     View->clear();
@@ -87,6 +97,7 @@ void TResultsView::Flush() {
         ScrollWanted = false;
         View->moveCursor(QTextCursor::End);
         View->ensureCursorVisible();
+        FollowEnd = true;
     }
 }
 

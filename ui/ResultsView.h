@@ -38,6 +38,7 @@ private:
     std::vector<std::string> Pending;
     int Hidden = 0;
     bool ScrollWanted = false;
+    bool FollowEnd = false; // the last line stays in view as the view changes size
     // A document of one empty line looks like an empty one in the view.
     bool SingleEmptyLine = false;
     bool Flushing = false;

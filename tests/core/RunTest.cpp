@@ -24,7 +24,7 @@ struct Handed {
 
 // A per-group analysis that notes what it was handed.
 TGroupAnalysis Recorder(std::vector<Handed>& handed) {
-    return [&handed](TAnova1Way& ctx, const TAnalysisSettings&, TResultLines& lines) {
+    return [&handed](TAnova1Way& ctx, const TAnalysisSettings&, TResultLines& lines, TGroupRun&) {
         Handed h;
         for (int i = 0; i < ctx.NData; ++i) {
             h.Persons.emplace_back(ctx.KeyText(ctx.Records[i].PersonKey));

@@ -204,7 +204,7 @@ TNoticeRun RunWithNotices(const std::string& utf8Survey, bool skipMissing) {
     TMemoryResultLines lines;
     run.Status = RunAnalysis(
         s, lines,
-        [&](TAnova1Way& ctx, const TAnalysisSettings&, TResultLines&) {
+        [&](TAnova1Way& ctx, const TAnalysisSettings&, TResultLines&, TGroupRun&) {
             std::vector<double> v;
             for (int i = 0; i < ctx.NData; ++i) v.push_back(ctx.Records[i].Value);
             std::sort(v.begin(), v.end());

@@ -5,10 +5,10 @@
 
 #include <clocale>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <random>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "engine/Encoding.h"
@@ -323,8 +323,34 @@ TEST(PlotFigures, CumulativeCurvesAndBand) {
     TGroupResult hidden = r;
     hidden.HabitualShown = false;
     EXPECT_FALSE(FindSeries(CumulativeFigure(hidden, {}, bands), "habit-band"));
-    // The run hands no intervals in yet.
+    // Without intervals from the run, no band.
     EXPECT_FALSE(FindSeries(GroupFigures(r, {}).Cumulative, "habit-band"));
+
+    // The run's intervals become the bands: the limits of every percentile
+    // at the run's level, the habitual side only when some replicate had a
+    // habitual distribution.
+    TGroupResult run = r;
+    TGroupIntervals iv;
+    iv.Replicates = 200;
+    iv.Level = 90;
+    for (std::size_t p = 0; p <= 100; ++p) {
+        iv.Daily.Pct[p] = {r.PctDaily[p] - 2, r.PctDaily[p] + 2, 1};
+        iv.Habit.Pct[p] = {r.PctHabit[p] - 1, r.PctHabit[p] + 1, 0.5};
+    }
+    run.Intervals = iv;
+    const TFigure withBands = GroupFigures(run, {}).Cumulative;
+    const TSeries* habitBand = FindSeries(withBands, "habit-band");
+    const TSeries* dailyBand = FindSeries(withBands, "daily-band");
+    ASSERT_TRUE(habitBand && dailyBand);
+    EXPECT_EQ(habitBand->X[37], r.PctHabit[37] - 1);
+    EXPECT_EQ(habitBand->X2[37], r.PctHabit[37] + 1);
+    EXPECT_EQ(dailyBand->X2[100], r.PctDaily[100] + 2);
+    EXPECT_EQ(habitBand->Label, "習慣摂取量の90% 信頼区間");
+    iv.Failed = iv.Replicates;
+    run.Intervals = iv;
+    const TFigure failed = GroupFigures(run, {}).Cumulative;
+    EXPECT_FALSE(FindSeries(failed, "habit-band"));
+    EXPECT_TRUE(FindSeries(failed, "daily-band"));
 }
 
 TEST(PlotFigures, NormalPlotOfALargeGroup) {
@@ -458,13 +484,14 @@ TEST(PlotFolder, FilesPerGroupAndTheIndex) {
 TEST(PlotFolder, StopsAtAFileThatCannotBeWritten) {
     test::TempFolder folder;
     // A folder where the first file should go.
-    ASSERT_EQ(mkdir((folder.Path + "/1_histogram.svg").c_str(), 0700), 0);
+    const std::filesystem::path blocker = test::FsPath(folder.Path + "/1_histogram.svg");
+    ASSERT_TRUE(std::filesystem::create_directory(blocker));
     TPlotFolder writer(folder.Path, {}, true, nullptr);
     EXPECT_FALSE(writer.Add(Estimated(Survey(20))));
     EXPECT_EQ(writer.FailedPath(), folder.Path + "/1_histogram.svg");
     EXPECT_FALSE(writer.Add(Estimated(Survey(20))));
     EXPECT_FALSE(writer.Finish());
-    rmdir((folder.Path + "/1_histogram.svg").c_str());
+    std::filesystem::remove(blocker);
     // An encoder that fails is a file not written.
     TPlotFolder png(folder.Path, {}, false, [](const TScene&, std::string&) { return false; });
     EXPECT_FALSE(png.Add(Estimated(Survey(20))));

@@ -9,7 +9,7 @@ survey with drawn settings per seed, and optionally extra survey files run
 with every method and output form.
 
 usage: same_bytes.py --old OLD_CLI --new NEW_CLI [--cases N] [--first SEED]
-                     [--survey FILE --survey-args "ARGS"]...
+                     [--args "ARGS"] [--survey FILE --survey-args "ARGS"]...
 Exit status 0 when every output is identical, 1 at the first difference.
 """
 
@@ -39,8 +39,10 @@ def main():
     ap.add_argument("--survey", action="append", default=[])
     ap.add_argument("--survey-args", action="append", default=[])
     ap.add_argument("--new-args", default="", help="extra arguments for the new build only")
+    ap.add_argument("--args", default="", help="extra arguments for both builds")
     o = ap.parse_args()
     extra = shlex.split(o.new_args)
+    both = shlex.split(o.args)
 
     cases = list(compare.FIXED_CASES)
     cases += [compare.draw_case(s) for s in range(o.first, o.first + o.cases)]
@@ -50,14 +52,15 @@ def main():
             path = os.path.join(tmp, case.file_stem + ".csv")
             with open(path, "wb") as f:
                 f.write(case.data)
-            if run(o.old, path, case.args) != run(o.new, path, case.args, extra):
-                print("DIFFERENT: %s: %s" % (case.name, " ".join(map(shlex.quote, case.args))))
+            args = list(case.args) + both
+            if run(o.old, path, args) != run(o.new, path, args, extra):
+                print("DIFFERENT: %s: %s" % (case.name, " ".join(map(shlex.quote, args))))
                 return 1
             checked += 1
     for path, args in zip(o.survey, o.survey_args + [""] * len(o.survey)):
         for method in compare.METHODS:
             for output in compare.OUTPUTS:
-                a = shlex.split(args) + ["--method", method, "--output", output]
+                a = shlex.split(args) + both + ["--method", method, "--output", output]
                 if method == "power":
                     a += ["--power", "0.5"]
                 if run(o.old, path, a) != run(o.new, path, a, extra):

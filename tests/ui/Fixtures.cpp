@@ -4,6 +4,8 @@
 #include <QFile>
 
 #include "engine/Encoding.h"
+#include "engine/ResultLines.h"
+#include "report/Report.h"
 
 bool WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -44,4 +46,14 @@ QStringList Items(const QComboBox* list) {
 int PdfPageCount(const QByteArray& pdf) {
     return static_cast<int>(pdf.count("/Type /Page\n") + pdf.count("/Type /Page>") +
                             pdf.count("/Type /Page "));
+}
+
+QStringList MemoryReport(const habitual::TAnalysisSettings& settings,
+                         const habitual::TRunOptions& options) {
+    habitual::TMemoryResultLines lines;
+    if (!habitual::RunReport(settings, lines, options).Ok()) qWarning("the run was rejected");
+    QStringList text;
+    for (const std::string& line : lines.Lines)
+        text << QString::fromStdString(habitual::Cp932ToUtf8(line));
+    return text;
 }

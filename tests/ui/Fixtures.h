@@ -5,7 +5,11 @@
 #include <QByteArray>
 #include <QComboBox>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
+
+#include "engine/RunAnalysis.h"
+#include "engine/Settings.h"
 
 bool WriteBytes(const QString& path, const QByteArray& bytes);
 QByteArray ReadBytes(const QString& path);
@@ -26,3 +30,8 @@ int PdfPageCount(const QByteArray& pdf);
 
 // The items of a drop-down list.
 QStringList Items(const QComboBox* list);
+
+// The lines (as Unicode text) a run with these settings and options writes
+// into an empty document; a warning when the run is rejected.
+QStringList MemoryReport(const habitual::TAnalysisSettings& settings,
+                         const habitual::TRunOptions& options = {});

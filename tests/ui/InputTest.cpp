@@ -69,9 +69,14 @@ private slots:
         // After a run: the file's notice again, and the group's field read as 0.
         w.Run();
         const QStringList notices = w.Form.Notices().Texts();
-        QCOMPARE(notices.size(), 2);
+        // Then the group's own: few persons, fewer with repeated days, the
+        // zero read in for the empty field.
+        QCOMPARE(notices.size(), 5);
         QCOMPARE(notices[1], QStringLiteral("[性別=男] 分析変数が空欄か数値でない 1 行を 0 として"
                                             "計算しました（データ 2 行目）。"));
+        QVERIFY(notices[2].startsWith(QStringLiteral("[性別=男] 人数が2人で")));
+        QVERIFY(notices[3].startsWith(QStringLiteral("[性別=男] 複数日調査の人数が2人で")));
+        QVERIFY(notices[4].startsWith(QStringLiteral("[性別=男] 摂取量が0の日がデータの25.0%")));
         const int zeroedLines = w.Form.ResultLines().Count();
         Control<QCheckBox>(w.Form, "CheckBoxKessokuJogai")->setChecked(true);
         w.Run();

@@ -68,16 +68,6 @@ struct TWindow {
     QStringList Document() { return Form.ResultLines().Lines(); }
 };
 
-QStringList MemoryReport(const habitual::TAnalysisSettings& settings) {
-    habitual::TMemoryResultLines lines;
-    const habitual::TRunStatus status = habitual::RunReport(settings, lines);
-    if (!status.Ok()) qWarning("the reference run was rejected");
-    QStringList text;
-    for (const std::string& line : lines.Lines)
-        text << QString::fromStdString(habitual::Cp932ToUtf8(line));
-    return text;
-}
-
 } // namespace
 
 class TMainWindowTest : public QObject {

@@ -127,6 +127,13 @@ int main(int argc, char** argv) {
     std::printf("wrote %s\n",
                 qPrintable(dir.filePath(QStringLiteral("plot-export.*, plots-all.pdf"))));
 
+    // The page 詳細設定 with the intervals asked for.
+    pages->setCurrentWidget(Control<QWidget>(form, "TabSheetOptions"));
+    if (auto* check = Control<QCheckBox>(form, "CheckBoxShinraiKukan")) check->setChecked(true);
+    QApplication::processEvents();
+    ok = Save(form, dir, "options.png") && ok;
+    if (auto* check = Control<QCheckBox>(form, "CheckBoxShinraiKukan")) check->setChecked(false);
+
     TAboutBox& about = *form.AboutBox();
     about.show();
     QApplication::processEvents();
@@ -140,6 +147,13 @@ int main(int argc, char** argv) {
     progress.ShowNow();
     QApplication::processEvents();
     ok = Save(progress, dir, "progress.png") && ok;
+    progress.hide();
+    progress.setWindowTitle(QStringLiteral("信頼区間を計算中"));
+    progress.ProgressBar()->setRange(0, 1000);
+    progress.ProgressBar()->setValue(380);
+    progress.ShowNow(true);
+    QApplication::processEvents();
+    ok = Save(progress, dir, "progress-cancel.png") && ok;
     progress.hide();
     return ok ? 0 : 1;
 }

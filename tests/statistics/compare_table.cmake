@@ -1,0 +1,10 @@
+# Runs PROGRAM into OUT and fails unless OUT equals TABLE byte for byte.
+execute_process(COMMAND ${PROGRAM} OUTPUT_FILE ${OUT} RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${PROGRAM} failed: ${status}")
+endif()
+file(READ ${TABLE} expected)
+file(READ ${OUT} made)
+if(NOT expected STREQUAL made)
+    message(FATAL_ERROR "${OUT} differs from ${TABLE}")
+endif()
