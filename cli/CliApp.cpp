@@ -105,10 +105,12 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
 
     TAnalysisSettings s;
     s.FileName = o.Survey;
+    std::vector<std::int32_t> nutrients(o.Nutrients.size());
     if (!Resolve(header, o.Ids, s.IdColumns, "--id", err) ||
         !Resolve(header, o.Classes, s.ClassColumns, "--class", err) ||
-        !Resolve(header, {o.Nutrient}, &s.NutrientColumn, "--nutrient", err))
+        !Resolve(header, o.Nutrients, nutrients.data(), "--nutrient", err))
         return ExitUsage;
+    if (!nutrients.empty()) s.NutrientColumn = nutrients.front();
     s.NormalizeMethod = o.Method;
     s.PowerText = Utf8ToCp932(o.Power);
     s.HendoMode = o.HendoMode;
@@ -123,14 +125,27 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
 
     if (o.LogAxis && o.PlotFolder.empty())
         Warn(err, "--log-axis は --plots のときだけ有効です。この指定は使わずに計算します。");
-    if (o.Bootstrap == 0 && (o.SeedGiven || o.LevelGiven || o.ThreadsGiven))
-        Warn(err, "--seed, --level, --threads は --bootstrap と一緒のときだけ有効です。"
+    if (o.Bootstrap == 0 && (o.SeedGiven || o.LevelGiven))
+        Warn(err, "--seed, --level は --bootstrap と一緒のときだけ有効です。"
                   "この指定は使わずに計算します。");
     if (o.Bootstrap > 0 && o.Output == OutForm::CsvData)
         Warn(err, "--output data の計算結果には信頼区間を書き出しません"
                   "（信頼区間についての注意事項は標準エラーに出力します）。");
 
+    // The cut-off table is read before the run, so that nothing is written
+    // when it cannot be used.
+    TCutOffTable cutOffs;
+    if (!o.CutOffTable.empty()) {
+        TCutOffProblem problem;
+        if (!cutOffs.Read(o.CutOffTable, {}, &OpenSurvey, problem))
+            return Failure(err, messages::CutOffTableProblem(problem, o.CutOffTable));
+    }
+
     TRunOptions options;
+    if (!o.CutOffTable.empty()) options.CutOffs = &cutOffs;
+    options.Columns.List = nutrients;
+    options.Columns.AllNumeric = o.AllNumeric;
+    options.Threads = o.Threads;
     options.Input = o.Input;
     options.Open = [&survey](const std::string&, const TInputOptions&) {
         return std::move(survey);
@@ -149,7 +164,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     // values outlive its plots.
     std::unique_ptr<TCliPlots> plots;
     if (!o.PlotFolder.empty()) {
-        plots = std::make_unique<TCliPlots>(o.PlotFolder, o.LogAxis);
+        plots = std::make_unique<TCliPlots>(o.PlotFolder, o.LogAxis,
+                                            o.AllNumeric || o.Nutrients.size() > 1);
         std::string plotError;
         if (!plots->Prepare(plotError)) return Failure(err, plotError);
         plots->Attach(options);

@@ -17,8 +17,8 @@ bool CliWritesPng() {
 #endif
 }
 
-TCliPlots::TCliPlots(std::string folder, bool logAxis)
-    : Folder(std::move(folder)), LogAxis(logAxis) {}
+TCliPlots::TCliPlots(std::string folder, bool logAxis, bool columnInNames)
+    : Folder(std::move(folder)), LogAxis(logAxis), ColumnInNames(columnInNames) {}
 
 TCliPlots::~TCliPlots() = default;
 
@@ -35,6 +35,7 @@ bool TCliPlots::Prepare(std::string& error) {
 #endif
     plot::TPlotOptions options;
     options.LogAxis = LogAxis;
+    options.ColumnInNames = ColumnInNames;
     Writer = std::make_unique<plot::TPlotFolder>(Folder, options, true, png);
     return true;
 }

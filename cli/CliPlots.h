@@ -15,7 +15,9 @@ class TPlotFolder;
 
 class TCliPlots {
 public:
-    TCliPlots(std::string folder, bool logAxis);
+    // columnInNames: the run has several analysis columns, so file names
+    // begin with the column's name.
+    TCliPlots(std::string folder, bool logAxis, bool columnInNames = false);
     ~TCliPlots();
 
     // Makes the folder; false with the message when it cannot be made.
@@ -28,7 +30,7 @@ public:
 
 private:
     std::string Folder;
-    bool LogAxis;
+    bool LogAxis, ColumnInNames;
     std::unique_ptr<plot::TPlotFolder> Writer;
 };
 

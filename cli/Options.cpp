@@ -28,15 +28,16 @@ int WholeNumber(std::string_view text) {
 
 const char* UsageText() {
     return "使い方:\n"
-           "  habitual-cli 調査データ.csv --nutrient 列 [--id 列]... [--class 列]...\n"
+           "  habitual-cli 調査データ.csv --nutrient 列... [--id 列]... [--class 列]...\n"
            "               [--method best|log|none|power] [--power べき数]\n"
            "               [--within-variance 個人内分散 | --variance-ratio 個人内/間分散比]\n"
-           "               [--cutoffs \"10 20-\"] [--output standard|summary|data]\n"
+           "               [--cutoffs \"10 20-\"] [--cutoff-table 表.csv]\n"
+           "               [--output standard|summary|data|summary-table]\n"
            "               [-o 出力ファイル] [--encoding cp932|utf-8]\n"
            "               [--input-encoding auto|cp932|utf-8] [--sheet シート] [--skip-missing]\n"
            "               [--plots 出力フォルダ [--log-axis]]\n"
-           "               [--bootstrap 反復回数 [--seed 乱数シード] [--level 90|95|99]\n"
-           "                [--threads スレッド数]] [--write-notices]\n"
+           "               [--bootstrap 反復回数 [--seed 乱数シード] [--level 90|95|99]]\n"
+           "               [--threads スレッド数] [--write-notices]\n"
            "  habitual-cli 調査データ.csv --columns\n"
            "\n"
            "  調査データは CSV ファイル（Shift-JIS か UTF-8）か Excel ブック（.xlsx）です。\n"
@@ -44,15 +45,21 @@ const char* UsageText() {
            "  列は 1 から数えた列番号（画面の「3.性別」なら 3）か、見出し行の文字列です。\n"
            "  --id                 個人識別IDの列（4つまで）\n"
            "  --class              分類変数の列（3つまで）\n"
-           "  --nutrient           分析変数（栄養素等）の列\n"
+           "  --nutrient           分析変数（栄養素等）の列。くり返すと列ごとに順に計算し、\n"
+           "                       all-numeric でデータがすべて数値の列（ID・分類変数の列を\n"
+           "                       除く）をすべて計算する\n"
            "  --method             best=最良べき乗変換（既定） log=対数変換 none=無変換\n"
            "                       power=べき数指定（--power で指定）\n"
            "  --within-variance    個人内分散を指定（--method power のときだけ有効）\n"
            "  --variance-ratio     個人内/間分散比を指定（--method power のときだけ有効）\n"
            "  --cutoffs            カットオフ値。スペースで区切って5つまで。末尾に - "
            "をつけると「未満」\n"
+           "  --cutoff-table       グループ・分析変数ごとのカットオフ値の表（当てはまる行が\n"
+           "                       ないグループは --cutoffs の値）\n"
            "  --output             standard=標準（既定） summary=カンマ区切り要約 "
            "data=カンマ区切りデータ\n"
+           "                       summary-table=すべての分析変数・グループを一つの表にした"
+           "カンマ区切り要約\n"
            "  -o                   計算結果の出力先（省略時は標準出力）\n"
            "  --encoding           出力の文字コード（既定は cp932 = Shift-JIS）\n"
            "  --input-encoding     調査データ（CSV）の文字コード。auto=自動判定（既定） "
@@ -67,7 +74,7 @@ const char* UsageText() {
            "0 か省略で計算しない）\n"
            "  --seed               乱数シード（0～18446744073709551615、既定 12345）\n"
            "  --level              信頼水準（%）。90, 95（既定）, 99\n"
-           "  --threads            計算に使うスレッド数（既定はコア数）\n"
+           "  --threads            計算に使うスレッド数（既定はコア数。結果は変わりません）\n"
            "  --write-notices      注意事項を計算結果にも書き出す（標準エラーには常に出力）\n"
            "  --columns            見出し行の列の一覧を表示して終了（--encoding cp932 "
            "の指定がなければ UTF-8）\n"
@@ -113,12 +120,16 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
             o.Classes.push_back(v);
         } else if (arg == "--nutrient") {
             if (!value(v)) return false;
-            if (o.HasNutrient) {
-                error = "--nutrient は1つだけ指定してください。";
+            if (v == "all-numeric") {
+                o.AllNumeric = true;
+            } else {
+                o.Nutrients.push_back(v);
+            }
+            if (o.AllNumeric && !o.Nutrients.empty()) {
+                error = "--nutrient all-numeric は、ほかの --nutrient と一緒には指定できません。";
                 return false;
             }
-            o.Nutrient = v;
-            o.HasNutrient = true;
+
         } else if (arg == "--method") {
             if (!value(v)) return false;
             // In the order of the values of NormalizeMethod and OutType.
@@ -139,11 +150,14 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
             o.HendoMode = arg == "--within-variance" ? Hendo::WithinGiven : Hendo::RatioGiven;
         } else if (arg == "--cutoffs") {
             if (!value(o.CutOffs)) return false;
+        } else if (arg == "--cutoff-table") {
+            if (!value(o.CutOffTable)) return false;
         } else if (arg == "--output") {
             if (!value(v)) return false;
-            o.Output = Choice(v, {"standard", "summary", "data"});
+            o.Output = Choice(v, {"standard", "summary", "data", "summary-table"});
             if (o.Output < 0) {
-                error = "--output には standard, summary, data のどれかを指定してください。";
+                error = "--output には standard, summary, data, summary-table のどれかを"
+                        "指定してください。";
                 return false;
             }
         } else if (arg == "-o") {
@@ -218,7 +232,6 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
                 error = "--threads には 1 から 1024 までの整数を指定してください: " + v;
                 return false;
             }
-            o.ThreadsGiven = true;
         } else if (arg == "--write-notices") {
             o.WriteNotices = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -239,7 +252,7 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
         o.Action = TCliOptions::TAction::Columns;
         return true;
     }
-    if (!o.HasNutrient) {
+    if (o.Nutrients.empty() && !o.AllNumeric) {
         error = "--nutrient で分析変数（栄養素等）の列を指定してください。";
         return false;
     }

@@ -16,8 +16,9 @@ struct TCliOptions {
     TAction Action = TAction::Run;
     std::string Survey;
     std::vector<std::string> Ids, Classes; // column references as given
-    std::string Nutrient;
-    bool HasNutrient = false;
+    std::vector<std::string> Nutrients;    // --nutrient, in the order given
+    bool AllNumeric = false;               // --nutrient all-numeric
+    std::string CutOffTable;               // --cutoff-table: empty for none
     int Method = Normalize::BestPower;
     std::string Power;
     int HendoMode = Hendo::Estimated;
@@ -32,13 +33,13 @@ struct TCliOptions {
     bool SheetGiven = false;
     std::string PlotFolder; // --plots: empty for none
     bool LogAxis = false;   // --log-axis
-    // Bootstrap confidence intervals: B (0 off), seed, level, threads (0:
-    // one per core), and whether each was given.
+    // Bootstrap confidence intervals: B (0 off), seed, level, and whether
+    // each was given; the threads of the run (0: one per core).
     int Bootstrap = 0;
     std::uint64_t Seed = TBootstrapOptions::DefaultSeed;
     int Level = 95;
     int Threads = 0;
-    bool SeedGiven = false, LevelGiven = false, ThreadsGiven = false;
+    bool SeedGiven = false, LevelGiven = false;
     // Whether the notices go into the results too.
     bool WriteNotices = false;
 };

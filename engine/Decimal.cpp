@@ -96,20 +96,27 @@ double ParseDecimal(std::string_view text) {
     return ParseDecimal(text, isNumber);
 }
 
-double ParseDecimal(std::string_view text, bool& isNumber) {
+namespace {
+
+// Where the number at the start of text (after white space) begins and
+// ends, and how many digits it has: an optional sign, digits with an
+// optional point, and an exponent only where digits follow its letter.
+struct TNumberSpan {
+    std::size_t Start = 0, End = 0, Digits = 0;
+};
+
+TNumberSpan ScanNumber(std::string_view text) {
+    TNumberSpan span;
     std::size_t i = 0, n = text.size();
     while (i < n && IsSpace(text[i])) ++i;
-    std::size_t start = i;
+    span.Start = i;
     if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t digits = 0;
-    while (i < n && IsDigit(text[i])) ++i, ++digits;
+    while (i < n && IsDigit(text[i])) ++i, ++span.Digits;
     if (i < n && text[i] == '.') {
         ++i;
-        while (i < n && IsDigit(text[i])) ++i, ++digits;
+        while (i < n && IsDigit(text[i])) ++i, ++span.Digits;
     }
-    isNumber = digits > 0;
-    if (digits == 0) return 0.0;
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    if (span.Digits > 0 && i < n && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
         if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
         if (j < n && IsDigit(text[j])) {
@@ -117,8 +124,33 @@ double ParseDecimal(std::string_view text, bool& isNumber) {
             i = j;
         }
     }
-    if (double fast; FastDecimal(text.substr(start, i - start), fast)) return fast;
-    return RoundedDecimal(text.substr(start, i - start));
+    span.End = i;
+    return span;
+}
+
+} // namespace
+
+double ParseDecimal(std::string_view text, bool& isNumber) {
+    const TNumberSpan span = ScanNumber(text);
+    isNumber = span.Digits > 0;
+    if (!isNumber) return 0.0;
+    const std::string_view number = text.substr(span.Start, span.End - span.Start);
+    if (double fast; FastDecimal(number, fast)) return fast;
+    return RoundedDecimal(number);
+}
+
+bool IsWholeNumber(std::string_view text) {
+    const TNumberSpan span = ScanNumber(text);
+    if (span.Digits == 0) return false;
+    std::size_t i = span.End;
+    while (i < text.size() && IsSpace(text[i])) ++i;
+    return i == text.size();
+}
+
+bool IsBlank(std::string_view text) {
+    for (char c : text)
+        if (!IsSpace(c)) return false;
+    return true;
 }
 
 } // namespace habitual

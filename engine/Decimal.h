@@ -13,5 +13,10 @@ double ParseDecimal(std::string_view text);
 // The same, and whether the text begins with a number at all (otherwise the
 // value is 0 because there is none: an empty text, "NA", "-", "欠測").
 double ParseDecimal(std::string_view text, bool& isNumber);
+// Whether the whole text, but for white space around it, is one number
+// ("12.5", " -3e2 "; not "20-29", "12kg" or "").
+bool IsWholeNumber(std::string_view text);
+// Whether the text holds nothing but white space.
+bool IsBlank(std::string_view text);
 
 } // namespace habitual

@@ -24,13 +24,13 @@ const char* KeyPart(std::string_view key, int n) {
 }
 
 void MakeHeading(const TRunData& run, const TAnalysisSettings& settings, const TGroupRange& group,
-                 TGroupHeading& heading) {
-    MakeHeading(run, settings, group.ClassKey, heading);
+                 TGroupHeading& heading, std::size_t column) {
+    MakeHeading(run, settings, group.ClassKey, heading, column);
 }
 
 void MakeHeading(const TRunData& run, const TAnalysisSettings& settings, TKey classKey,
-                 TGroupHeading& heading) {
-    heading.NutrientName = run.NutrientName;
+                 TGroupHeading& heading, std::size_t column) {
+    heading.NutrientName = run.Columns[column].Name;
     const std::string_view key = run.Keys.Text(classKey);
     for (int k = 0; k < 3; ++k) {
         heading.ClassNames[k] = run.ClassNames[k];

@@ -24,12 +24,13 @@ struct TGroupHeading {
     std::string ClassPieces() const;
 };
 
-// Fills heading (reusing its texts' room) for a group of the run.
+// Fills heading (reusing its texts' room) for a group of the run in its
+// analysis column k.
 void MakeHeading(const TRunData& run, const TAnalysisSettings& settings, const TGroupRange& group,
-                 TGroupHeading& heading);
+                 TGroupHeading& heading, std::size_t k = 0);
 // The same for a classification key of the run.
 void MakeHeading(const TRunData& run, const TAnalysisSettings& settings, TKey classKey,
-                 TGroupHeading& heading);
+                 TGroupHeading& heading, std::size_t k = 0);
 
 // Appends the heading lines to the document.
 void AppendHeading(TResultLines& lines, const TGroupHeading& heading);

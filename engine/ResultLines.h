@@ -32,24 +32,40 @@ public:
     std::vector<std::string> Lines;
 };
 
-// Lines kept back to be added to another document at once, with the view's
-// scroll request they met on the way.
-class TDeferredResultLines : public TMemoryResultLines {
+// Lines kept back to be given to another document later, with the display
+// requests they met on the way, in their order.
+class TRecordedLines : public TMemoryResultLines {
 public:
-    void ScrollToCaret() override { ScrollWanted = true; }
-    // Appends the lines to target, its view hidden meanwhile, and scrolls it
-    // when asked; this document is left empty.
-    void MoveTo(TResultLines& target) {
-        target.HideView();
-        for (const std::string& line : Lines) target.Add(line);
+    void HideView() override { Requests.push_back({Lines.size(), TRequest::Hide}); }
+    void ShowView() override { Requests.push_back({Lines.size(), TRequest::Show}); }
+    void ScrollToCaret() override { Requests.push_back({Lines.size(), TRequest::Scroll}); }
+    // Hands every line and request to target as if they had been made on it;
+    // this document is left empty.
+    void ReplayTo(TResultLines& target) {
+        std::size_t line = 0;
+        auto linesUpTo = [&](std::size_t end) {
+            for (; line < end; ++line) target.Add(Lines[line]);
+        };
+        for (const TRequest& r : Requests) {
+            linesUpTo(r.At);
+            if (r.What == TRequest::Hide)
+                target.HideView();
+            else if (r.What == TRequest::Show)
+                target.ShowView();
+            else
+                target.ScrollToCaret();
+        }
+        linesUpTo(Lines.size());
         Lines.clear();
-        if (ScrollWanted) target.ScrollToCaret();
-        target.ShowView();
-        ScrollWanted = false;
+        Requests.clear();
     }
 
 private:
-    bool ScrollWanted = false;
+    struct TRequest {
+        std::size_t At; // the number of lines before it
+        enum { Hide, Show, Scroll } What;
+    };
+    std::vector<TRequest> Requests;
 };
 
 } // namespace habitual

@@ -1,73 +1,302 @@
 #include "engine/RunAnalysis.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <thread>
 
+#include "engine/CutOffs.h"
 #include "engine/Encoding.h"
 #include "engine/InputNotices.h"
 
 namespace habitual {
 namespace {
 
-// What the reading of the survey has to tell: the file's lines first, then
-// each group's analysis fields, in the order of the groups.
-void TellInputNotices(const TRunData& run, const TAnalysisSettings& settings,
-                      const TRunOptions& options) {
+// One group in one analysis column, as the run reports it.
+struct TJob {
+    std::size_t Column = 0;   // among the run's analysis columns
+    std::size_t Group = 0;    // among the run's groups
+    std::int32_t Index = 0;   // among the column's groups (the bootstrap's streams)
+    std::int32_t Records = 0; // the group's records in the column
+    bool FirstOfColumn = false;
+    bool FirstAnalysed = false;
+    // The run's settings, or the job's own where its column or its cut-offs
+    // differ from them.
+    const TAnalysisSettings* Settings = nullptr;
+    std::unique_ptr<TAnalysisSettings> Own;
+};
+
+// What a job hands back, kept until its turn to reach the caller.
+struct TJobOutput {
+    TRecordedLines Lines;
+    std::vector<TNotice> Notices;
+    std::optional<TGroupResult> Result;
+    bool Cancelled = false;
+};
+
+// The name a notice gives its group: with several columns, the column too.
+std::string NoticeGroup(const TRunData& run, const TGroupHeading& heading) {
+    std::string group;
+    if (run.K() > 1) group = "[" + heading.NutrientName + "]";
+    return Cp932ToUtf8(group + heading.ClassPieces());
+}
+
+// What the reading of one column has to tell: its analysis fields that were
+// not numbers, group by group.
+void TellMissing(const TRunData& run, const TAnalysisSettings& settings, std::size_t k,
+                 const TRunOptions& options) {
     if (!options.Notice) return;
-    if (run.SkippedWithText.Count > 0)
-        options.Notice(SkippedLinesNotice(run.SkippedWithText, run.Format));
     TGroupHeading heading;
-    for (const TNotNumbers& missing : run.Missing) {
-        MakeHeading(run, settings, missing.ClassKey, heading);
-        options.Notice(NotNumbersNotice(missing.Rows, options.Input.SkipMissing,
-                                        Cp932ToUtf8(heading.ClassPieces())));
+    for (const TNotNumbers& missing : run.Columns[k].Missing) {
+        MakeHeading(run, settings, missing.ClassKey, heading, k);
+        options.Notice(
+            NotNumbersNotice(missing.Rows, options.Input.SkipMissing, NoticeGroup(run, heading)));
     }
 }
+
+// The jobs of the run in the order of their reports: column by column, the
+// groups that have records in the column. Each job's cut-off text is found
+// here, so that a table that cannot decide stops the run before it writes.
+TRunStatus MakeJobs(const TRunData& run, const TAnalysisSettings& settings,
+                    const TRunOptions& options, std::vector<TJob>& jobs, int& mostCutOffs) {
+    std::vector<int> positions;
+    if (options.CutOffs) {
+        TRunStatus status{TRunError::CutOffTable};
+        if (!options.CutOffs->Bind(run.ClassNames, positions, status.CutOffs)) return status;
+    }
+    TGroupHeading heading;
+    bool analysedBefore = false;
+    mostCutOffs = 0;
+    for (std::size_t k = 0; k < run.K(); ++k) {
+        std::int32_t index = 0;
+        for (std::size_t g = 0; g < run.Groups.size(); ++g) {
+            const std::int32_t records = run.Columns[k].GroupSizes[g];
+            if (records == 0) continue;
+            TJob job;
+            job.Column = k;
+            job.Group = g;
+            job.Index = index++;
+            job.Records = records;
+            job.FirstOfColumn = job.Index == 0;
+            job.Settings = &settings;
+            const std::string* cutOffs = &settings.CutOffText;
+            if (options.CutOffs) {
+                MakeHeading(run, settings, run.Groups[g], heading, k);
+                TRunStatus status{TRunError::CutOffTable};
+                const std::string* found = options.CutOffs->Find(
+                    positions, heading.ClassTexts, heading.NutrientName, status.CutOffs);
+                if (!status.CutOffs.Ok()) {
+                    status.CutOffs.Text = NoticeGroup(run, heading);
+                    return status;
+                }
+                if (found) cutOffs = found;
+            }
+            if (run.Columns[k].Column != settings.NutrientColumn ||
+                cutOffs != &settings.CutOffText) {
+                job.Own = std::make_unique<TAnalysisSettings>(settings);
+                job.Own->NutrientColumn = run.Columns[k].Column;
+                job.Own->CutOffText = *cutOffs;
+                job.Settings = job.Own.get();
+            }
+            if (records >= 2) {
+                job.FirstAnalysed = !analysedBefore;
+                analysedBefore = true;
+                mostCutOffs =
+                    std::max(mostCutOffs, static_cast<int>(ParseCutOffs(*cutOffs).size()));
+            }
+            jobs.push_back(std::move(job));
+        }
+    }
+    return {};
+}
+
+class TRunner {
+public:
+    TRunner(const TRunData& run, const TAnalysisSettings& settings,
+            const TGroupAnalysis& analyseGroup, const TRunOptions& options,
+            const std::vector<TJob>& jobs, int mostCutOffs)
+        : Run(run), Settings(settings), AnalyseGroup(analyseGroup), Options(options), Jobs(jobs),
+          MostCutOffs(mostCutOffs) {
+        for (const TJob& job : jobs)
+            if (job.Records >= 2) ++Analysed;
+    }
+
+    // Analyses every job and hands each one's output on in their order.
+    TRunStatus Go(TResultLines& lines) {
+        int threads = Options.Threads > 0 ? Options.Threads
+                                          : static_cast<int>(std::thread::hardware_concurrency());
+        // A bootstrap resamples on threads of its own, one group after another.
+        if (Options.Bootstrap.On()) threads = 1;
+        threads = std::clamp(threads, 1, std::max(1, Analysed));
+        auto first = std::make_unique<TAnova1Way>();
+        if (!first->Allocate(Run.LargestGroup())) return {TRunError::OutOfMemory};
+        if (threads == 1) return OneByOne(*first, lines);
+        return InParallel(std::move(first), threads, lines);
+    }
+
+private:
+    TRunStatus OneByOne(TAnova1Way& ctx, TResultLines& lines) {
+        TGroupHeading heading;
+        TJobOutput out;
+        std::int32_t before = 0;
+        for (const TJob& job : Jobs) {
+            Analyse(job, ctx, heading, out, before);
+            if (out.Cancelled) return {TRunError::Cancelled};
+            if (job.Records >= 2) ++before;
+            Deliver(job, out, lines);
+        }
+        return {};
+    }
+
+    // Workers take the jobs in turn, each in a workspace of its own; this
+    // thread hands their outputs on in the jobs' order as they are done.
+    TRunStatus InParallel(std::unique_ptr<TAnova1Way> first, int threads, TResultLines& lines) {
+        std::vector<std::unique_ptr<TAnova1Way>> spaces;
+        spaces.push_back(std::move(first));
+        for (int t = 1; t < threads; ++t) {
+            auto ctx = std::make_unique<TAnova1Way>();
+            // Where memory is short, fewer threads do the work.
+            if (!ctx->Allocate(Run.LargestGroup())) break;
+            spaces.push_back(std::move(ctx));
+        }
+        std::vector<std::unique_ptr<TJobOutput>> outputs(Jobs.size());
+        std::vector<std::uint8_t> done(Jobs.size(), 0);
+        std::atomic<std::size_t> next{0};
+        std::atomic<bool> stop{false};
+        std::mutex lock;
+        std::condition_variable finished;
+        std::exception_ptr failure;
+        auto work = [&](TAnova1Way* ctx) {
+            try {
+                TGroupHeading heading;
+                std::int32_t unused = 0;
+                while (!stop) {
+                    const std::size_t j = next++;
+                    if (j >= Jobs.size()) break;
+                    auto out = std::make_unique<TJobOutput>();
+                    Analyse(Jobs[j], *ctx, heading, *out, unused);
+                    std::lock_guard<std::mutex> hold(lock);
+                    outputs[j] = std::move(out);
+                    done[j] = 1;
+                    finished.notify_all();
+                }
+            } catch (...) {
+                std::lock_guard<std::mutex> hold(lock);
+                if (!failure) failure = std::current_exception();
+                stop = true;
+                finished.notify_all();
+            }
+        };
+        std::vector<std::thread> workers;
+        // However this thread leaves, the workers are stopped and joined first.
+        struct TJoin {
+            std::vector<std::thread>& Workers;
+            std::atomic<bool>& Stop;
+            ~TJoin() {
+                Stop = true;
+                for (std::thread& w : Workers)
+                    if (w.joinable()) w.join();
+            }
+        } join{workers, stop};
+        for (auto& ctx : spaces) {
+            try {
+                workers.emplace_back(work, ctx.get());
+            } catch (const std::system_error&) {
+                if (workers.empty()) throw;
+                break; // no more threads: those running do the work
+            }
+        }
+        for (std::size_t j = 0; j < Jobs.size(); ++j) {
+            std::unique_ptr<TJobOutput> out;
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                finished.wait(hold, [&] { return done[j] || failure; });
+                if (failure) std::rethrow_exception(failure);
+                out = std::move(outputs[j]);
+            }
+            Deliver(Jobs[j], *out, lines);
+        }
+        return {};
+    }
+
+    // The job's heading and report into out, with its notices and results.
+    // before: the groups analysed before it (for the progress of a bootstrap).
+    void Analyse(const TJob& job, TAnova1Way& ctx, TGroupHeading& heading, TJobOutput& out,
+                 std::int32_t before) const {
+        out.Notices.clear();
+        out.Result.reset();
+        out.Cancelled = false;
+        const TAnalysisSettings& settings = *job.Settings;
+        const TGroupRange& group = Run.Groups[job.Group];
+        MakeHeading(Run, settings, group, heading, job.Column);
+        if (Settings.OutType != OutForm::SummaryTable) AppendHeading(out.Lines, heading);
+        if (job.Records < 2) return;
+        Run.FillGroup(group, ctx, job.Column);
+        TGroupRun groupRun;
+        groupRun.GroupIndex = job.Index;
+        groupRun.Options = &Options;
+        groupRun.Heading = &heading;
+        groupRun.FirstAnalysed = job.FirstAnalysed;
+        groupRun.MostCutOffs = MostCutOffs;
+        if (Options.Bootstrap.Progress) {
+            const double analysed = Analysed;
+            groupRun.Progress = [this, before, analysed](double done) {
+                return Options.Bootstrap.Progress((before + done) / analysed);
+            };
+        }
+        AnalyseGroup(ctx, settings, out.Lines, groupRun);
+        if (groupRun.Cancelled) {
+            out.Cancelled = true;
+            return;
+        }
+        const std::string name = NoticeGroup(Run, heading);
+        for (TNotice& notice : groupRun.Notices) notice.Group = name;
+        if (Options.GroupDone) {
+            out.Result = CaptureGroupResult(ctx, settings, heading, Options.WithValues);
+            out.Result->Intervals = std::move(groupRun.Intervals);
+            out.Result->Notices = groupRun.Notices;
+        }
+        out.Notices = std::move(groupRun.Notices);
+    }
+
+    void Deliver(const TJob& job, TJobOutput& out, TResultLines& lines) const {
+        if (job.FirstOfColumn) TellMissing(Run, Settings, job.Column, Options);
+        out.Lines.ReplayTo(lines);
+        if (Options.Notice)
+            for (const TNotice& notice : out.Notices) Options.Notice(notice);
+        if (out.Result && Options.GroupDone) Options.GroupDone(std::move(*out.Result));
+        out.Result.reset();
+    }
+
+    const TRunData& Run;
+    const TAnalysisSettings& Settings;
+    const TGroupAnalysis& AnalyseGroup;
+    const TRunOptions& Options;
+    const std::vector<TJob>& Jobs;
+    const int MostCutOffs;
+    std::int32_t Analysed = 0;
+};
 
 TRunStatus Run(const TAnalysisSettings& settings, TResultLines& lines,
                const TGroupAnalysis& analyseGroup, const TRunOptions& options) {
     auto run = std::make_unique<TRunData>();
-    if (const TRunStatus status = run->Read(settings, options.Input, options.Open); !status.Ok())
+    if (const TRunStatus status = run->Read(settings, options.Input, options.Open, options.Columns);
+        !status.Ok())
         return status;
-    TellInputNotices(*run, settings, options);
-
-    // One workspace serves every group; it is as large as the largest.
-    auto ctx = std::make_unique<TAnova1Way>();
-    if (!ctx->Allocate(run->LargestGroup())) return {TRunError::OutOfMemory};
-    const auto analysed =
-        static_cast<double>(std::count_if(run->Groups.begin(), run->Groups.end(),
-                                          [](const TGroupRange& g) { return g.Size() >= 2; }));
-    std::int32_t before = 0; // groups analysed so far
-    TGroupHeading heading;
-    for (std::size_t g = 0; g < run->Groups.size(); ++g) {
-        const TGroupRange& group = run->Groups[g];
-        MakeHeading(*run, settings, group, heading);
-        AppendHeading(lines, heading);
-        if (group.Size() < 2) continue;
-        run->FillGroup(group, *ctx);
-        TGroupRun groupRun;
-        groupRun.GroupIndex = static_cast<std::int32_t>(g);
-        groupRun.Options = &options;
-        if (options.Bootstrap.Progress)
-            groupRun.Progress = [&options, before, analysed](double done) {
-                return options.Bootstrap.Progress((before + done) / analysed);
-            };
-        analyseGroup(*ctx, settings, lines, groupRun);
-        if (groupRun.Cancelled) return {TRunError::Cancelled};
-        ++before;
-        const std::string group8 = Cp932ToUtf8(heading.ClassPieces());
-        for (TNotice& notice : groupRun.Notices) notice.Group = group8;
-        if (options.Notice)
-            for (const TNotice& notice : groupRun.Notices) options.Notice(notice);
-        if (options.GroupDone) {
-            TGroupResult result = CaptureGroupResult(*ctx, settings, heading, options.WithValues);
-            result.Intervals = std::move(groupRun.Intervals);
-            result.Notices = std::move(groupRun.Notices);
-            options.GroupDone(std::move(result));
-        }
-    }
-    return {};
+    std::vector<TJob> jobs;
+    int mostCutOffs = 0;
+    if (const TRunStatus status = MakeJobs(*run, settings, options, jobs, mostCutOffs);
+        !status.Ok())
+        return status;
+    // The file's own notice comes first; each column's come with it.
+    if (options.Notice && run->SkippedWithText.Count > 0)
+        options.Notice(SkippedLinesNotice(run->SkippedWithText, run->Format));
+    TRunner runner(*run, settings, analyseGroup, options, jobs, mostCutOffs);
+    return runner.Go(lines);
 }
 
 } // namespace
@@ -78,9 +307,9 @@ TRunStatus RunAnalysis(const TAnalysisSettings& settings, TResultLines& lines,
         if (!options.Bootstrap.On() || !options.Bootstrap.Progress)
             return Run(settings, lines, analyseGroup, options);
         // A run that can be stopped gives its lines only when it is done.
-        TDeferredResultLines deferred;
+        TRecordedLines deferred;
         const TRunStatus status = Run(settings, deferred, analyseGroup, options);
-        if (status.Ok()) deferred.MoveTo(lines);
+        if (status.Ok()) deferred.ReplayTo(lines);
         return status;
     } catch (const std::bad_alloc&) {
         return {TRunError::OutOfMemory};

@@ -10,6 +10,8 @@
 
 #include "engine/Anova1Way.h"
 #include "engine/Bootstrap.h"
+#include "engine/CutOffTable.h"
+#include "engine/GroupHeading.h"
 #include "engine/GroupIntervals.h"
 #include "engine/GroupResult.h"
 #include "engine/Notice.h"
@@ -38,13 +40,29 @@ struct TRunOptions {
     TBootstrapOptions Bootstrap;
     // Whether the reports write the groups' notices into the document too.
     bool NoticesInDocument = false;
+    // The analysis columns: the settings' NutrientColumn unless a list (or
+    // every numeric column) is given. Several columns give the documents of
+    // their single runs one after the other.
+    TColumnChoice Columns;
+    // Cut-off texts by group and column in place of the settings' text
+    // where a row of the table matches (not owned).
+    const TCutOffTable* CutOffs = nullptr;
+    // Groups analysed at once (0: one per core); the document is the same
+    // with any number. A run with a bootstrap analyses one group at a time,
+    // resampling on its Threads.
+    std::int32_t Threads = 0;
 };
 
 // What a run tells the analysis of one group, and what the analysis hands
 // back to it.
 struct TGroupRun {
-    std::int32_t GroupIndex = 0; // among the run's groups, in their order
+    std::int32_t GroupIndex = 0; // among the column's groups, in their order
     const TRunOptions* Options = nullptr;
+    const TGroupHeading* Heading = nullptr;
+    // The first group of the run to be analysed, and the most cut-offs any
+    // group of the run has (for a table of every group).
+    bool FirstAnalysed = false;
+    int MostCutOffs = 0;
     // The share of this group's resampling done; false: stop the run.
     std::function<bool(double done)> Progress;
     // Filled by the analysis: the intervals when it resampled the group,
@@ -61,10 +79,13 @@ struct TGroupRun {
 using TGroupAnalysis = std::function<void(TAnova1Way& ctx, const TAnalysisSettings& settings,
                                           TResultLines& lines, TGroupRun& run)>;
 
-// Performs one run. Appends the heading lines of every group to lines and
-// calls analyseGroup for each group of two or more records. A rejected run
-// appends nothing, and neither does a run stopped through the progress of
-// its bootstrap: a run that can be stopped keeps its lines until its end.
+// Performs one run. For each analysis column, appends the heading lines of
+// every group to lines (but for the summary table) and calls analyseGroup
+// for each group of two or more records. A rejected run appends nothing,
+// and neither does a run stopped through the progress of its bootstrap: a
+// run that can be stopped keeps its lines until its end. Groups may be
+// analysed on several threads, each in a workspace of its own; what they
+// write, tell and hand back reaches the caller in the order of the groups.
 TRunStatus RunAnalysis(const TAnalysisSettings& settings, TResultLines& lines,
                        const TGroupAnalysis& analyseGroup, const TRunOptions& options = {});
 

@@ -55,12 +55,27 @@ void ReserveKeys(std::uint64_t size, std::int32_t n, TKeyArena& keys) {
 
 // The number of leading fields a data row must be split into to reach every
 // chosen column; the fields after them are never looked at.
-int FieldsNeeded(const TAnalysisSettings& s) {
-    std::int32_t last = s.NutrientColumn;
+int FieldsNeeded(const TAnalysisSettings& s, const std::vector<TValueColumn>& columns) {
+    std::int32_t last = 0;
+    for (const TValueColumn& c : columns) last = std::max(last, c.Column);
     for (std::int32_t c : s.IdColumns) last = std::max(last, c);
     for (std::int32_t c : s.ClassColumns) last = std::max(last, c);
     // Compared before adding, so that no position overflows the count.
     return last >= TCsvFile::MaxRowFields ? TCsvFile::MaxRowFields : std::max(last + 1, 1);
+}
+
+// The columns every column asks for: those of the header that identify
+// neither persons nor groups.
+std::vector<std::int32_t> CandidateColumns(const TAnalysisSettings& s, std::int32_t headerFields) {
+    std::vector<std::int32_t> list;
+    for (std::int32_t c = 0; c < headerFields; ++c) {
+        const bool id =
+            std::find(std::begin(s.IdColumns), std::end(s.IdColumns), c) != std::end(s.IdColumns);
+        const bool cls = std::find(std::begin(s.ClassColumns), std::end(s.ClassColumns), c) !=
+                         std::end(s.ClassColumns);
+        if (!id && !cls) list.push_back(c);
+    }
+    return list;
 }
 
 } // namespace
@@ -72,6 +87,7 @@ TRunData::~TRunData() {
 void TRunData::Release() {
     FreeRecordArray(AllRecords);
     NAll = 0;
+    Values = std::vector<double>();
 }
 
 bool TRunData::Allocate(std::int32_t n) {
@@ -103,7 +119,7 @@ TRunStatus InputStatus(const TInputProblem& problem) {
 }
 
 TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions& input,
-                          const TSurveyOpener& open) {
+                          const TSurveyOpener& open, const TColumnChoice& columns) {
     TOpenedSurvey survey =
         open ? open(settings.FileName, input) : OpenCsvSurvey(settings.FileName, input);
     if (!survey.Source) {
@@ -124,30 +140,86 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
     ReserveKeys(size, n, Keys);
 
     reader->NextRow();
-    NutrientName = CutName(FieldOf(*reader, settings.NutrientColumn), NutrientNameLimit);
+    std::vector<std::int32_t> list = columns.List;
+    if (columns.AllNumeric)
+        list = CandidateColumns(settings, reader->NFields);
+    else if (list.empty())
+        list.push_back(settings.NutrientColumn);
+    Columns.assign(list.size(), {});
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        Columns[k].Column = list[k];
+        Columns[k].Name = CutName(FieldOf(*reader, list[k]), NutrientNameLimit);
+    }
     for (int k = 0; k < 3; ++k)
         ClassNames[k] = settings.ClassColumns[k] >= 0
                             ? CutName(FieldOf(*reader, settings.ClassColumns[k]), ClassNameLimit)
                             : std::string();
 
-    const TRunStatus status = ReadRecords(*reader, settings, n, input.SkipMissing);
+    const int fieldsNeeded =
+        columns.AllNumeric ? TCsvFile::MaxRowFields : FieldsNeeded(settings, Columns);
+    TRunStatus status = ReadRecords(*reader, settings, n, input.SkipMissing, fieldsNeeded);
     reader->Close();
+    if (status.Ok() && columns.AllNumeric) {
+        // Only the columns whose every field is a number or blank, and some
+        // a number, are analysed.
+        std::vector<std::size_t> keep;
+        for (std::size_t k = 0; k < Columns.size(); ++k)
+            if (AllNumbers[k] && AnyNumber[k]) keep.push_back(k);
+        if (keep.empty())
+            status = {TRunError::NoNumericColumn};
+        else
+            KeepColumns(keep);
+    }
     if (!status.Ok()) {
         Release();
         return status;
     }
     SortByClassKey();
+    ArrangeColumns(input.SkipMissing);
     return {};
 }
 
+void TRunData::KeepColumns(const std::vector<std::size_t>& keep) {
+    const std::size_t from = K();
+    if (keep.size() == from) return;
+    std::vector<TValueColumn> columns;
+    std::vector<std::vector<TRowTally>> missing;
+    std::vector<std::vector<std::uint8_t>> notNumbers;
+    for (std::size_t k : keep) {
+        columns.push_back(std::move(Columns[k]));
+        missing.push_back(std::move(ClassMissing[k]));
+        notNumbers.push_back(std::move(NotNumberRows[k]));
+    }
+    // The values, still in file order, lose the columns left out.
+    if (keep.size() == 1) {
+        for (std::int32_t i = 0; i < NAll; ++i)
+            AllRecords[i].Value = Values[static_cast<std::size_t>(i) * from + keep[0]];
+        Values = std::vector<double>();
+    } else {
+        std::size_t at = 0;
+        for (std::int32_t i = 0; i < NAll; ++i)
+            for (std::size_t k : keep)
+                Values[at++] = Values[static_cast<std::size_t>(i) * from + k];
+        Values.resize(at);
+        Values.shrink_to_fit();
+    }
+    Columns = std::move(columns);
+    ClassMissing = std::move(missing);
+    NotNumberRows = std::move(notNumbers);
+}
+
 TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& settings,
-                                 std::int32_t dataRows, bool skipMissing) {
+                                 std::int32_t dataRows, bool skipMissing, int fieldsNeeded) {
     std::string personKey, classKey;
-    const int fieldsNeeded = FieldsNeeded(settings);
-    std::int32_t kept = 0;
+    const std::size_t K = Columns.size();
+    if (K > 1) Values.resize(static_cast<std::size_t>(dataRows) * K);
+    ClassMissing.assign(K, {});
+    NotNumberRows.assign(K, {});
+    AllNumbers.assign(K, 1);
+    AnyNumber.assign(K, 0);
     for (std::int32_t i = 0; i < dataRows; ++i) {
         reader.NFields = reader.ReadRow(reader.Fields, fieldsNeeded);
-        TIntakeRecord& rec = AllRecords[kept];
+        TIntakeRecord& rec = AllRecords[i];
         rec.RowNo = i + 1;
         if (!JoinKey(reader, settings.IdColumns, personKey))
             return {TRunError::SeparatorInText, i + 1, true};
@@ -161,15 +233,30 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& sett
             const auto no = static_cast<std::int32_t>(ClassKeys.size());
             ClassKeys.push_back(Keys.Add(classKey));
             ClassSizes.push_back(0);
-            ClassMissing.emplace_back();
+            for (std::vector<TRowTally>& missing : ClassMissing) missing.emplace_back();
             found = ClassNos.emplace(classKey, no).first;
         }
         const std::int32_t classNo = found->second;
-        bool isNumber = true;
-        rec.Value = ParseDecimal(FieldOf(reader, settings.NutrientColumn), isNumber);
-        if (!isNumber) {
-            ClassMissing[static_cast<std::size_t>(classNo)].Add(i + 1);
-            if (skipMissing) continue;
+        for (std::size_t k = 0; k < K; ++k) {
+            const std::string_view field = FieldOf(reader, Columns[k].Column);
+            bool isNumber = true;
+            const double value = ParseDecimal(field, isNumber);
+            if (K == 1)
+                rec.Value = value;
+            else
+                Values[static_cast<std::size_t>(i) * K + k] = value;
+            if (isNumber) {
+                AnyNumber[k] = 1;
+                if (AllNumbers[k] && !IsWholeNumber(field)) AllNumbers[k] = 0;
+                continue;
+            }
+            if (!IsBlank(field)) AllNumbers[k] = 0;
+            ClassMissing[k][static_cast<std::size_t>(classNo)].Add(i + 1);
+            if (skipMissing) {
+                std::vector<std::uint8_t>& rows = NotNumberRows[k];
+                if (rows.empty()) rows.assign(static_cast<std::size_t>(dataRows), 0);
+                rows[static_cast<std::size_t>(i)] = 1;
+            }
         }
         rec.PersonKey = Keys.Add(personKey);
         rec.PersonPrefix[0] = KeyPrefix(personKey, 0);
@@ -177,9 +264,7 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& sett
         rec.ClassNo = classNo;
         rec.ClassKey = ClassKeys[static_cast<std::size_t>(classNo)];
         ++ClassSizes[static_cast<std::size_t>(classNo)];
-        ++kept;
     }
-    NAll = kept;
     if (reader.ReadFailed()) return {TRunError::ReadFailed};
     return {};
 }
@@ -202,14 +287,15 @@ void TRunData::SortByClassKey() {
     for (std::size_t r = 0; r < nClasses; ++r) next[r + 1] += next[r];
     for (std::size_t r = 0; r < nClasses; ++r) end[r] = next[r + 1];
     Groups.clear();
-    Missing.clear();
+    for (TValueColumn& column : Columns) column.Missing.clear();
     for (std::size_t r = 0; r < nClasses; ++r) {
         const auto no = static_cast<std::size_t>(order[r]);
-        // A key all of whose rows were left out has no records and no group.
         if (ClassSizes[no] > 0)
             Groups.push_back({static_cast<std::int32_t>(next[r]), static_cast<std::int32_t>(end[r]),
                               ClassKeys[no]});
-        if (ClassMissing[no].Count > 0) Missing.push_back({ClassKeys[no], ClassMissing[no]});
+        for (std::size_t k = 0; k < Columns.size(); ++k)
+            if (ClassMissing[k][no].Count > 0)
+                Columns[k].Missing.push_back({ClassKeys[no], ClassMissing[k][no]});
     }
     for (std::size_t r = 0; r < nClasses; ++r) {
         while (next[r] < end[r]) {
@@ -223,15 +309,53 @@ void TRunData::SortByClassKey() {
     }
 }
 
+// Brings what the columns hold per data row into the records' order: the
+// values of several columns and the records each column leaves out, and
+// counts each group's records per column.
+void TRunData::ArrangeColumns(bool skipMissing) {
+    const std::size_t K = Columns.size();
+    if (K > 1) {
+        std::vector<double> arranged(Values.size());
+        for (std::int32_t i = 0; i < NAll; ++i) {
+            const double* from = &Values[static_cast<std::size_t>(AllRecords[i].RowNo - 1) * K];
+            std::copy(from, from + K, &arranged[static_cast<std::size_t>(i) * K]);
+        }
+        Values = std::move(arranged);
+    }
+    for (std::size_t k = 0; k < K; ++k) {
+        TValueColumn& column = Columns[k];
+        const std::vector<std::uint8_t>& rows = NotNumberRows[k];
+        if (skipMissing && !rows.empty()) {
+            column.LeftOut.resize(static_cast<std::size_t>(NAll));
+            for (std::int32_t i = 0; i < NAll; ++i)
+                column.LeftOut[static_cast<std::size_t>(i)] =
+                    rows[static_cast<std::size_t>(AllRecords[i].RowNo - 1)];
+        }
+        column.GroupSizes.resize(Groups.size());
+        for (std::size_t g = 0; g < Groups.size(); ++g) {
+            std::int32_t size = Groups[g].Size();
+            if (!column.LeftOut.empty())
+                for (std::int32_t i = Groups[g].Begin; i < Groups[g].End; ++i)
+                    size -= column.LeftOut[static_cast<std::size_t>(i)];
+            column.GroupSizes[g] = size;
+        }
+    }
+    ClassMissing = {};
+    NotNumberRows = {};
+}
+
 std::int32_t TRunData::LargestGroup() const {
     std::int32_t largest = 0;
-    for (const TGroupRange& g : Groups) largest = std::max(largest, g.Size());
+    for (const TValueColumn& column : Columns)
+        for (std::int32_t size : column.GroupSizes) largest = std::max(largest, size);
     return largest;
 }
 
-void TRunData::FillGroup(const TGroupRange& group, TAnova1Way& ctx) const {
+void TRunData::FillGroup(const TGroupRange& group, TAnova1Way& ctx, std::size_t k) const {
+    const std::vector<std::uint8_t>& leftOut = Columns[k].LeftOut;
     std::int32_t g = 0;
     for (std::int32_t i = group.Begin; i < group.End; ++i) {
+        if (!leftOut.empty() && leftOut[static_cast<std::size_t>(i)]) continue;
         const TIntakeRecord& rec = AllRecords[i];
         TGroupRecord& target = ctx.Records[g++];
         target.PersonKey = rec.PersonKey;
@@ -239,7 +363,7 @@ void TRunData::FillGroup(const TGroupRange& group, TAnova1Way& ctx) const {
         target.PersonPrefix[1] = rec.PersonPrefix[1];
         target.RowNo = rec.RowNo;
         target.Draw = 0;
-        target.Value = rec.Value;
+        target.Value = ValueOf(i, k);
     }
     ctx.NData = g;
     ctx.Keys = &Keys;

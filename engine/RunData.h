@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/CutOffTable.h"
 #include "engine/KeyArena.h"
 #include "engine/Records.h"
 #include "engine/RowTally.h"
@@ -30,6 +31,8 @@ enum class TRunError {
     OutOfMemory,     // the arrays or keys could not be had
     Cancelled,       // the caller stopped the run
     Input,           // the file cannot be read as a survey: Input says why
+    NoNumericColumn, // every column was asked for, and none holds only numbers
+    CutOffTable,     // the cut-off table does not fit the run: CutOffs says why
 };
 
 struct TRunStatus {
@@ -40,6 +43,7 @@ struct TRunStatus {
     std::int32_t RowNo = 0; // data row (from 1) of a key problem
     bool PersonKey = true;  // which key, for key problems
     TInputProblem Input;    // for TRunError::Input
+    TCutOffProblem CutOffs; // for TRunError::CutOffTable
     bool Ok() const { return Error == TRunError::None; }
 };
 
@@ -60,6 +64,29 @@ struct TGroupRange {
     std::int32_t Size() const { return End - Begin; }
 };
 
+// Which columns a run analyses: the settings' NutrientColumn, a list of
+// columns, or every column whose data fields are all numbers (or blank)
+// but those that identify persons or groups.
+struct TColumnChoice {
+    std::vector<std::int32_t> List; // zero-based; empty: the settings' NutrientColumn
+    bool AllNumeric = false;
+};
+
+// One analysis column of a run, with what depends on it.
+struct TValueColumn {
+    std::int32_t Column = -1; // zero-based position in the file
+    std::string Name;         // its header text (<= 127 bytes)
+    // Its fields that were empty or not numbers, by classification key in
+    // ascending order (keys with any only).
+    std::vector<TNotNumbers> Missing;
+    // Per record (in class-key order), 1 where the record is left out of
+    // this column's groups (its field is not a number and such fields are
+    // left out); empty when no record is.
+    std::vector<std::uint8_t> LeftOut;
+    // Per group of the run, its records in this column.
+    std::vector<std::int32_t> GroupSizes;
+};
+
 class TRunData {
 public:
     TRunData() = default;
@@ -68,36 +95,54 @@ public:
     TRunData& operator=(const TRunData&) = delete;
 
     // Reads the survey file named in the settings, opened by open (a CSV
-    // file when it is empty): the header's names and a record per data row,
-    // then sorts the records by classification key and finds the groups. A
-    // data row whose analysis field is not a number becomes a record with
-    // the value 0, or none with input.SkipMissing. On a refusal nothing of
-    // the file is kept.
+    // file when it is empty): the header's names and a record per data row
+    // with its value in each analysis column, then sorts the records by
+    // classification key and finds the groups. A field that is not a number
+    // is read as 0, or with input.SkipMissing its record is left out of that
+    // column's groups. The keys and groups serve every column. On a refusal
+    // nothing of the file is kept.
     TRunStatus Read(const TAnalysisSettings& settings, const TInputOptions& input = {},
-                    const TSurveyOpener& open = {});
+                    const TSurveyOpener& open = {}, const TColumnChoice& columns = {});
 
-    // Puts a group's records into a workspace sized for it: PersonKey,
-    // PersonPrefix, RowNo and Value, Draw 0, and NData.
-    void FillGroup(const TGroupRange& group, TAnova1Way& ctx) const;
-    // The number of records of the largest group.
+    // Puts a group's records of analysis column k into a workspace sized for
+    // them: PersonKey, PersonPrefix, RowNo and Value, Draw 0, and NData.
+    void FillGroup(const TGroupRange& group, TAnova1Way& ctx, std::size_t k = 0) const;
+    // The number of records of the largest group in any column.
     std::int32_t LargestGroup() const;
+    // The value of record i in analysis column k.
+    double ValueOf(std::int32_t i, std::size_t k) const {
+        return Values.empty() ? AllRecords[i].Value : Values[static_cast<std::size_t>(i) * K() + k];
+    }
+    std::size_t K() const { return Columns.size(); }
 
-    std::int32_t NAll = 0;               // records: data rows of the file, less those left out
+    std::int32_t NAll = 0;               // records: one per data row of the file
     TIntakeRecord* AllRecords = nullptr; // NAll entries; in class-key order once read
     TKeyArena Keys;                      // the bytes of every key
     std::vector<TGroupRange> Groups;     // in ascending class-key order
-    std::string NutrientName;            // header text of the analysis column (<= 127 bytes)
+    std::vector<TValueColumn> Columns;   // the analysis columns, in the order asked for
     std::string ClassNames[3];           // of the classification columns (<= 63 bytes); "" unused
     TSurveyFormat Format = TSurveyFormat::Cp932;
-    TRowTally SkippedWithText;        // lines skipped as blank although they held text
-    std::vector<TNotNumbers> Missing; // by class key, in ascending order; keys with any only
+    TRowTally SkippedWithText; // lines skipped as blank although they held text
 
 private:
     TRunStatus ReadRecords(class TCsvFile& reader, const TAnalysisSettings& settings,
-                           std::int32_t dataRows, bool skipMissing);
+                           std::int32_t dataRows, bool skipMissing, int fieldsNeeded);
     void SortByClassKey();
+    void ArrangeColumns(bool skipMissing);
+    void KeepColumns(const std::vector<std::size_t>& keep);
     bool Allocate(std::int32_t n);
     void Release();
+
+    // Several columns: the values of record i at [i * K() + k]; with one
+    // column they stay in the records. Read in file order, then arranged in
+    // the records' order.
+    std::vector<double> Values;
+    // Per column, while reading: the data rows (from 1) whose field is not a
+    // number, by class number; and whether every field is a number or blank.
+    std::vector<std::vector<TRowTally>> ClassMissing;
+    std::vector<std::vector<std::uint8_t>> NotNumberRows; // per column, by data row (from 0)
+    std::vector<std::uint8_t> AllNumbers;
+    std::vector<std::uint8_t> AnyNumber;
 
     struct TextHash {
         using is_transparent = void;
@@ -109,7 +154,6 @@ private:
     std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> ClassNos;
     std::vector<TKey> ClassKeys;
     std::vector<std::int32_t> ClassSizes; // records per class number
-    std::vector<TRowTally> ClassMissing;  // by class number
 };
 
 } // namespace habitual

@@ -29,6 +29,9 @@ namespace OutForm {
 inline constexpr std::int32_t Standard = 0;   // the standard text report (.txt)
 inline constexpr std::int32_t CsvSummary = 1; // comma-separated summary (.csv)
 inline constexpr std::int32_t CsvData = 2;    // comma-separated habitual values (.csv)
+// One comma-separated table of every column, group and distribution (.csv);
+// chosen beside the three forms above, never from their list.
+inline constexpr std::int32_t SummaryTable = 3;
 } // namespace OutForm
 
 struct TAnalysisSettings {

@@ -160,6 +160,49 @@ std::string PlotNotWritten(const std::string& path) {
            "]を書き出せませんでした。空き容量と書き込みの権限を確かめてください。";
 }
 
+std::string CutOffTableProblem(const TCutOffProblem& p, const std::string& path) {
+    using K = TCutOffProblem::TKind;
+    const std::string table = "カットオフ値の表[" + path + "]";
+    const std::string line = "ファイルの " + std::to_string(p.Line) + " 行目";
+    const std::string lines =
+        "ファイルの " + std::to_string(p.Line) + " 行目と " + std::to_string(p.OtherLine) + " 行目";
+    switch (p.Kind) {
+    case K::None:
+        return {};
+    case K::Unreadable:
+        if (p.Input.Kind != TInputProblem::TKind::None &&
+            p.Input.Kind != TInputProblem::TKind::CannotOpen)
+            return InputProblem(p.Input, path);
+        return table + "を読み込めませんでした。ファイルの場所と名前を確かめてください。";
+    case K::NoHeader:
+        return table + "の見出し行は、分類変数の列名（いくつでも）のあとに「分析変数」と"
+                       "「カットオフ値」で終わる必要があります。";
+    case K::EmptyName:
+        return table + "の見出し行に、名前のない分類変数の列があります。";
+    case K::TooManyCells:
+        return table + "の" + line + "に、見出し行より多くの列があります。";
+    case K::NoColumn:
+        return table + "の" + line + "に、分析変数の列名がありません。";
+    case K::BadCutOffs:
+        return table + "の" + line + "のカットオフ値「" + p.Text +
+               "」が読めません。スペースで区切った5つまでの数値で、末尾に - をつけると「未満」"
+               "です（例: 6.0- 10）。";
+    case K::SameRows:
+        return table + "の" + lines +
+               "は、同じ分類と分析変数を指しています。どちらか一方に"
+               "してください。";
+    case K::UnknownClass:
+        return table + "の見出しの「" + p.Text +
+               "」は、選んだ分類変数の列名のどれでもありません。分類変数の選び方か、表の見出しを"
+               "確かめてください。";
+    case K::Ambiguous:
+        return table + "の" + lines + "が、グループ" + p.Text +
+               "に同じように当てはまります。どちらの行を使うか決められないため、計算しませんでした"
+               "。分類をもう一つ指定した行を加えるなどして、当てはまる行を一つにしてください。";
+    }
+    return {};
+}
+
 } // namespace messages
 
 std::string RunErrorMessage(const TRunStatus& status, const std::string& fileName) {
@@ -192,6 +235,11 @@ std::string RunErrorMessage(const TRunStatus& status, const std::string& fileNam
         return "計算を中止しました。計算結果には何も追加していません。";
     case TRunError::Input:
         return messages::InputProblem(status.Input, fileName);
+    case TRunError::NoNumericColumn:
+        return "栄養調査データ[" + fileName +
+               "]には、データがすべて数値の列（個人識別IDと分類変数の列を除く）がありません。";
+    case TRunError::CutOffTable:
+        return messages::CutOffTableProblem(status.CutOffs, status.CutOffs.Path);
     }
     return {};
 }

@@ -27,6 +27,8 @@ std::string SurveyLoadFailed(const std::string& path);
 // form, bytes that are not UTF-8, a damaged workbook, ...), naming the row,
 // the column and the character where they are known.
 std::string InputProblem(const TInputProblem& problem, const std::string& path);
+// Why a cut-off table cannot be used; path as the user named it (UTF-8).
+std::string CutOffTableProblem(const TCutOffProblem& problem, const std::string& path);
 // The batch tool's first look at the survey (its header row).
 std::string SurveyUnreadable(const std::string& path);
 std::string SurveyWithoutRows(const std::string& path);

@@ -73,7 +73,12 @@ std::string SafeFileName(std::string_view utf8, std::size_t maxBytes) {
     return name;
 }
 
-std::string GroupFileBase(const TGroupHeading& heading) {
+std::string GroupFileBase(const TGroupHeading& heading, bool withColumn) {
+    if (withColumn) {
+        const std::string column = Cp932ToUtf8(heading.NutrientName);
+        return SafeFileName((column.empty() ? std::string("空欄") : column) + "_" +
+                            GroupFileBase(heading, false));
+    }
     if (!heading.ClassLine) return "全体";
     std::string base;
     for (int k = 0; k < 3; ++k) {

@@ -21,8 +21,9 @@ namespace habitual::plot {
 std::string SafeFileName(std::string_view utf8, std::size_t maxBytes = 100);
 
 // The group's classification texts joined by "_" ("1_20-29"; an empty text
-// is "空欄"), or "全体" without classification columns; made safe.
-std::string GroupFileBase(const TGroupHeading& heading);
+// is "空欄"), or "全体" without classification columns; with withColumn the
+// analysis column's name before them ("エネルギー_1_20-29"); made safe.
+std::string GroupFileBase(const TGroupHeading& heading, bool withColumn = false);
 
 // Hands out names that no earlier one equals as the case-insensitive file
 // systems of Windows and macOS compare them (ASCII, full-width Latin, Greek,

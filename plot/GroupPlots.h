@@ -29,6 +29,8 @@ namespace habitual::plot {
 
 struct TPlotOptions {
     bool LogAxis = false; // the intake axes (histogram, cumulative) on a log scale
+    // File names begin with the analysis column's name (a run of several).
+    bool ColumnInNames = false;
 };
 
 // A confidence band of one distribution: the lower and upper limits of each

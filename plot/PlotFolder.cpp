@@ -100,7 +100,7 @@ bool TPlotFolder::Write(const std::string& name, const std::string& bytes) {
 
 bool TPlotFolder::Add(const TGroupResult& group) {
     if (!Failed.empty()) return false;
-    const std::string base = Names.Unique(GroupFileBase(group.Heading));
+    const std::string base = Names.Unique(GroupFileBase(group.Heading, Options.ColumnInNames));
     const TGroupFigures figures = GroupFigures(group, Options);
     TIndexGroup entry;
     entry.Heading = HeadingLines(group.Heading);

@@ -32,6 +32,9 @@ void AnalyseGroup(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLin
     case OutForm::CsvData:
         WriteCsvData(ctx, settings, lines, addenda);
         break;
+    case OutForm::SummaryTable:
+        WriteSummaryTable(ctx, settings, lines, run, {addenda.Intervals, nullptr});
+        break;
     default:
         break;
     }

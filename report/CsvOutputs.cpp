@@ -1,6 +1,7 @@
 #include "engine/Encoding.h"
 #include "engine/EstimateGroup.h"
 #include "engine/LineFormat.h"
+#include "report/CsvCells.h"
 #include "report/IntervalReport.h"
 #include "report/Report.h"
 #include "report/ReportTexts.h"
@@ -8,18 +9,9 @@
 namespace habitual {
 namespace {
 
-constexpr int PercentileEntries[] = {0, 1, 5, 10, 25, 50, 75, 90, 95, 99, 100};
-
-// Adds ",<value>" in "%lg".
-void AddNumber(std::string& line, double v) {
-    line += ',';
-    AppendGeneral(line, v);
-}
-
-void AddInteger(std::string& line, int v) {
-    line += ',';
-    line += std::to_string(v);
-}
+using csv::AddInteger;
+using csv::AddNumber;
+using csv::PercentileEntries;
 
 // One row: label, counts, mean, SD, the percentile entries pct(entry), then
 // the shares sharePercent(c), one column per cut-off.

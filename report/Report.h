@@ -36,6 +36,12 @@ void WriteCsvSummary(TAnova1Way& ctx, const TAnalysisSettings& settings, TResult
                      const TReportAddenda& addenda = {});
 void WriteCsvData(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines& lines,
                   const TReportAddenda& addenda = {});
+// The rows of one group in the table of every column and group (its header
+// first when the group is the run's first analysed): a row per distribution,
+// and per limit of the intervals, with the column's name and the group's
+// classification texts in front; cut-offs as pairs of a limit and a share.
+void WriteSummaryTable(TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines& lines,
+                       const TGroupRun& run, const TReportAddenda& addenda = {});
 
 // One whole run with the per-group analysis of this layer.
 TRunStatus RunReport(const TAnalysisSettings& settings, TResultLines& lines,

@@ -22,6 +22,8 @@
 
 #include "ui/About.h"
 #include "ui/BootstrapBox.h"
+#include "ui/ColumnsBox.h"
+#include "ui/CutOffTableBox.h"
 #include "ui/ErrorReport.h"
 #include "ui/Fonts.h"
 #include "ui/NoticeBox.h"
@@ -80,6 +82,14 @@ TMainForm::TMainForm(TDialogs* dialogs, QWidget* parent)
     TabSheetOptions->AddGroup(GroupBoxShinraiKukan);
     GroupBoxChuiJiko = new TNoticeBox;
     TabSheetOptions->AddGroup(GroupBoxChuiJiko);
+    GroupBoxFukusuHensu = new TColumnsBox;
+    TabSheetOptions->AddGroup(GroupBoxFukusuHensu);
+    GroupBoxCutOffHyo = new TCutOffTableBox;
+    TabSheetOptions->AddGroup(GroupBoxCutOffHyo);
+    connect(GroupBoxCutOffHyo->OpenButton(), &QPushButton::clicked, this,
+            [this] { RunCommand(&TMainForm::ButtonHyoHirakuClick); });
+    connect(GroupBoxCutOffHyo->ClearButton(), &QPushButton::clicked, this,
+            [this] { RunCommand(&TMainForm::ButtonHyoClearClick); });
     TabSheet3 = MakeResultsPage();
     PageControl1->addTab(TabSheet2, QStringLiteral("計算法の指定"));
     PageControl1->addTab(TabSheetOptions, QStringLiteral("詳細設定"));

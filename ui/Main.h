@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "engine/CutOffTable.h"
 #include "engine/RunAnalysis.h"
 #include "engine/Settings.h"
 #include "engine/SurveyInput.h"
@@ -26,6 +27,8 @@ class QTableView;
 class TAboutBox;
 class TBootstrapBox;
 class TClickEdit;
+class TColumnsBox;
+class TCutOffTableBox;
 class TEnterEdit;
 class TFormProgress;
 class TNoticeBox;
@@ -59,6 +62,9 @@ public:
     void FileExit();
     void HelpAbout();
     void ComboBoxMojiCodeChange();
+    // The page 詳細設定: choose the cut-off table, or stop using it.
+    void ButtonHyoHirakuClick();
+    void ButtonHyoClearClick();
     // The page 分布図: save the figure shown, or every group's figures.
     void ButtonHozonClick();
     void ButtonZenHozonClick();
@@ -83,6 +89,7 @@ public:
     TResultsView& ResultLines() const { return *Results; }
     TFileDialog& OpenDialog() { return OpenFile; }
     TFileDialog& SaveDialog() { return SaveFile; }
+    TFileDialog& CutOffTableDialog() { return OpenCutOffTable; }
     const TSurveyGridModel& SurveyGrid() const { return *GridModel; }
     QPrinter& Printer();
 
@@ -115,6 +122,12 @@ private:
     // The seven lists that begin with "(なし)".
     QList<QComboBox*> OptionalColumnLists() const;
     void SetResultsFileType(TFileDialog& dialog, bool withExtension) const;
+    // The output form of a run: that of RadioGroupOutType, or the summary
+    // table when the page 詳細設定 asks for it.
+    int OutType() const;
+    // Reads the cut-off table at path into table; false (with the message
+    // shown) when it cannot be used.
+    bool ReadCutOffTable(const QString& path, habitual::TCutOffTable& table);
     // Whether a save may go on: true when nothing is at path, or the user
     // says to overwrite it.
     bool ConfirmOverwrite(const QString& path);
@@ -135,6 +148,7 @@ private:
     TFileDialog SaveFile;
     TFileDialog SavePlot;
     TFileDialog PlotFolder;
+    TFileDialog OpenCutOffTable;
     std::unique_ptr<QPrinter> PrinterDevice;
     bool Placed = false;
 
@@ -143,6 +157,8 @@ private:
     TOptionsPage* TabSheetOptions = nullptr;
     TBootstrapBox* GroupBoxShinraiKukan = nullptr;
     TNoticeBox* GroupBoxChuiJiko = nullptr;
+    TColumnsBox* GroupBoxFukusuHensu = nullptr;
+    TCutOffTableBox* GroupBoxCutOffHyo = nullptr;
     QWidget* TabSheet3 = nullptr;
     TPlotPage* TabSheetBunpuzu = nullptr;
     QPushButton* Button1 = nullptr;

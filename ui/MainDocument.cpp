@@ -20,7 +20,7 @@
 #include "ui/WaitCursor.h"
 
 void TMainForm::SetResultsFileType(TFileDialog& dialog, bool withExtension) const {
-    const bool standard = RadioGroupOutType->ItemIndex() == habitual::OutForm::Standard;
+    const bool standard = OutType() == habitual::OutForm::Standard;
     dialog.Filter = standard ? QStringLiteral("計算結果 (*.txt)|*.txt")
                              : QStringLiteral("計算結果 (*.csv)|*.csv");
     if (withExtension) dialog.DefaultExt = standard ? QStringLiteral("txt") : QStringLiteral("csv");

@@ -13,6 +13,7 @@
 #include "engine/InputNotices.h"
 #include "engine/UserMessages.h"
 #include "import/SurveyFile.h"
+#include "ui/ColumnsBox.h"
 #include "ui/EnginePath.h"
 #include "ui/Main.h"
 #include "ui/NoticePanel.h"
@@ -150,6 +151,7 @@ bool TMainForm::ReadSurvey(const QString& path, const habitual::TInputOptions& i
     for (QComboBox* list : ColumnLists()) list->clear();
     for (QComboBox* list : OptionalColumnLists()) list->addItem(NoColumn);
     for (QComboBox* list : ColumnLists()) list->addItems(labels);
+    GroupBoxFukusuHensu->SetColumns(labels);
     // A list that receives its first item selects it by itself; the analysis
     // column is left for the user to choose.
     ComboBoxEiyoso->setCurrentIndex(-1);

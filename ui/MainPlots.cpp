@@ -72,9 +72,10 @@ void TMainForm::ButtonHozonClick() {
     if (!figure || group < 0) return;
     const TPlotFormat chosen = TabSheetBunpuzu->Format();
     const habitual::TGroupResult& r = TabSheetBunpuzu->Results()[static_cast<std::size_t>(group)];
-    SetPlotFileType(
-        SavePlot, chosen,
-        QString::fromStdString(habitual::plot::GroupFileBase(r.Heading) + "_" + figure->Id));
+    SetPlotFileType(SavePlot, chosen,
+                    QString::fromStdString(habitual::plot::GroupFileBase(
+                                               r.Heading, TabSheetBunpuzu->SeveralColumns()) +
+                                           "_" + figure->Id));
     if (!Dialogs->ExecuteSave(this, SavePlot)) return;
     const QString path = SavePlot.FileName;
     if (!ConfirmOverwrite(path)) return;

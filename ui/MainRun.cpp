@@ -13,6 +13,8 @@
 #include "import/SurveyFile.h"
 #include "report/Report.h"
 #include "ui/BootstrapBox.h"
+#include "ui/ColumnsBox.h"
+#include "ui/CutOffTableBox.h"
 #include "ui/EnginePath.h"
 #include "ui/Main.h"
 #include "ui/NoticeBox.h"
@@ -47,8 +49,41 @@ habitual::TAnalysisSettings TMainForm::CollectSettings() const {
     settings.VWText = Cp932Text(EditVW);
     settings.VWBRatioText = Cp932Text(EditVWBRatio);
     settings.CutOffText = Cp932Text(EditCutOff1);
-    settings.OutType = RadioGroupOutType->ItemIndex();
+    settings.OutType = OutType();
     return settings;
+}
+
+int TMainForm::OutType() const {
+    return GroupBoxFukusuHensu->SummaryTable() ? habitual::OutForm::SummaryTable
+                                               : RadioGroupOutType->ItemIndex();
+}
+
+bool TMainForm::ReadCutOffTable(const QString& path, habitual::TCutOffTable& table) {
+    TWaitCursor wait;
+    habitual::TCutOffProblem problem;
+    if (table.Read(EnginePath(path), {}, &habitual::OpenSurvey, problem)) return true;
+    problem.Path = path.toStdString();
+    ShowError(
+        QString::fromStdString(habitual::messages::CutOffTableProblem(problem, problem.Path)));
+    return false;
+}
+
+void TMainForm::ButtonHyoHirakuClick() {
+    OpenCutOffTable.Filter =
+        QStringLiteral("カットオフ値の表 (*.csv)|*.csv|Excel ブック (*.xlsx)|*.xlsx");
+    OpenCutOffTable.FileName = GroupBoxCutOffHyo->Path();
+    if (!Dialogs->ExecuteOpen(this, OpenCutOffTable)) return;
+    habitual::TCutOffTable table;
+    if (!ReadCutOffTable(OpenCutOffTable.FileName, table)) return;
+    QStringList names;
+    for (const std::string& name : table.TableClassNames())
+        names << QString::fromStdString(habitual::Cp932ToUtf8(name));
+    GroupBoxCutOffHyo->SetTable(OpenCutOffTable.FileName,
+                                static_cast<int>(table.TableRows().size()), names);
+}
+
+void TMainForm::ButtonHyoClearClick() {
+    GroupBoxCutOffHyo->Clear();
 }
 
 bool TMainForm::CollectRunOptions(habitual::TRunOptions& options, QString& problem) const {
@@ -71,14 +106,22 @@ struct THideProgress {
 
 void TMainForm::ButtonRunClick() {
     // The first column cannot be the analysis column, and the first person
-    // column must be chosen; otherwise the button does nothing at all.
-    if (ComboBoxEiyoso->currentIndex() < 1) return;
-    if (ComboBoxID[0]->currentIndex() < 1) return;
+    // column must be chosen; otherwise the button does nothing at all. With
+    // columns checked on the page 詳細設定 those are the analysis columns.
     habitual::TRunOptions options;
+    options.Columns.List = GroupBoxFukusuHensu->CheckedColumns();
+    if (options.Columns.List.empty() && ComboBoxEiyoso->currentIndex() < 1) return;
+    if (ComboBoxID[0]->currentIndex() < 1) return;
     QString problem;
     if (!CollectRunOptions(options, problem)) {
         ShowError(problem);
         return;
+    }
+    // The cut-off table is read again for the run, before anything is written.
+    habitual::TCutOffTable cutOffs;
+    if (!GroupBoxCutOffHyo->Path().isEmpty()) {
+        if (!ReadCutOffTable(GroupBoxCutOffHyo->Path(), cutOffs)) return;
+        options.CutOffs = &cutOffs;
     }
     PageControl1->setCurrentWidget(TabSheet3);
     const habitual::TAnalysisSettings settings = CollectSettings();

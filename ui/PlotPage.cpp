@@ -91,22 +91,29 @@ void TPlotPage::SetResults(std::vector<habitual::TGroupResult> results) {
         const QSignalBlocker block(ListBoxBunrui);
         ListBoxBunrui->clear();
         // The groups by their classification pieces; the analysis column,
-        // the same for all, above the list.
+        // the same for all, above the list, or before each group in a run of
+        // several columns.
         for (const habitual::TGroupResult& r : Groups) {
-            const QString text =
+            QString text =
                 r.Heading.ClassLine
                     ? QString::fromStdString(habitual::Cp932ToUtf8(r.Heading.ClassPieces()))
                     : QStringLiteral("（分類なし）");
+            if (SeveralColumns())
+                text = QString::fromStdString(
+                           habitual::Cp932ToUtf8("[" + r.Heading.NutrientName + "]")) +
+                       text;
             auto* item = new QListWidgetItem(text, ListBoxBunrui);
             item->setToolTip(QString::fromStdString(habitual::plot::HeadingText(r.Heading)));
         }
         if (!Groups.empty()) ListBoxBunrui->setCurrentRow(0);
     }
-    LabelBunrui->setText(Groups.empty() ? QStringLiteral("グループ")
-                                        : QStringLiteral("グループ（") +
-                                              QString::fromStdString(
-                                                  habitual::plot::NutrientText(Groups[0].Heading)) +
-                                              QStringLiteral("）"));
+    LabelBunrui->setText(
+        Groups.empty() ? QStringLiteral("グループ")
+        : SeveralColumns()
+            ? QStringLiteral("グループ（複数の分析変数）")
+            : QStringLiteral("グループ（") +
+                  QString::fromStdString(habitual::plot::NutrientText(Groups[0].Heading)) +
+                  QStringLiteral("）"));
     ShowGroup();
 }
 
@@ -123,8 +130,15 @@ int TPlotPage::CurrentFigure() const {
     return PageControlBunpuzu->currentIndex();
 }
 
+bool TPlotPage::SeveralColumns() const {
+    for (const habitual::TGroupResult& r : Groups)
+        if (r.Heading.NutrientName != Groups.front().Heading.NutrientName) return true;
+    return false;
+}
+
 habitual::plot::TPlotOptions TPlotPage::Options() const {
     habitual::plot::TPlotOptions options;
+    options.ColumnInNames = SeveralColumns();
     options.LogAxis = CheckBoxTaisu->isChecked();
     return options;
 }

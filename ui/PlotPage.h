@@ -37,6 +37,8 @@ public:
     int CurrentGroup() const;
     int CurrentFigure() const;
     habitual::plot::TPlotOptions Options() const;
+    // Whether the groups shown come from several analysis columns.
+    bool SeveralColumns() const;
     // The figure shown; nullptr when there is none. Its files are laid out
     // on the figure's own canvas, as the batch tool's are.
     const habitual::plot::TFigure* CurrentFigureShown() const;

@@ -1,9 +1,13 @@
-// The page 詳細設定 with its group boxes 信頼区間（ブートストラップ） and
-// 注意事項, runs with intervals and their progress window with 中止, and the
-// notices of a run in the panel below the pages.
+// The page 詳細設定 with its group boxes 信頼区間（ブートストラップ）,
+// 注意事項, 複数の分析変数 and カットオフ値の表: runs with intervals and their
+// progress window with 中止, the notices of a run in the panel below the
+// pages, runs of several columns and of the one-table form, and the table of
+// cut-offs by group.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -176,6 +180,96 @@ private slots:
         w.Seed()->clear();
         QTest::keyClicks(w.Seed(), QStringLiteral("12a-3"));
         QCOMPARE(w.Seed()->text(), QStringLiteral("123"));
+    }
+
+    void severalColumnsRunEachCheckedColumnInTurn() {
+        TWindow w;
+        w.Load(SurveyPath);
+        auto* list = Control<QListWidget>(w.Form, "ListBoxBunsekiHensu");
+        // Every column but the first, which the analysis list cannot run either.
+        QCOMPARE(list->count(), 5);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("2.番号"));
+        list->item(4)->setCheckState(Qt::Checked); // カルシウム
+        list->item(3)->setCheckState(Qt::Checked); // エネルギー
+        // The checked columns run, whatever the analysis list shows.
+        Control<QComboBox>(w.Form, "ComboBoxEiyoso")->setCurrentIndex(-1);
+        w.Form.ButtonRunClick();
+        QVERIFY2(w.Dialogs.Errors.isEmpty(), qPrintable(w.Dialogs.Errors.join('\n')));
+        habitual::TAnalysisSettings s = w.Form.CollectSettings();
+        QStringList expected;
+        for (int column : {4, 5}) {
+            s.NutrientColumn = column;
+            expected += MemoryReport(s);
+        }
+        QCOMPARE(w.Document(), expected);
+        auto* groups = Control<QListWidget>(w.Form, "ListBoxBunrui");
+        QCOMPARE(groups->count(), 4);
+        QCOMPARE(groups->item(0)->text(), QStringLiteral("[エネルギー][性別=1]"));
+        QCOMPARE(groups->item(2)->text(), QStringLiteral("[カルシウム][性別=1]"));
+
+        // The one-table form: a header, then a row per column, group and
+        // distribution; saved as .csv.
+        w.Check("CheckBoxYoyakuHyo")->setChecked(true);
+        const int before = static_cast<int>(w.Document().size());
+        w.Form.ButtonRunClick();
+        const QStringList table = w.Document().mid(before);
+        QCOMPARE(table.size(), 1 + 2 * 2 * 2);
+        QVERIFY(table[0].startsWith(QStringLiteral("\"分析変数\",\"性別\",\"分布\",")));
+        QVERIFY(table[1].startsWith(QStringLiteral("\"エネルギー\",\"1\",\"１日\",6,12,")));
+        w.Dialogs.SaveAnswers << Dir.filePath(QStringLiteral("table"));
+        w.Form.FileSaveAs();
+        QCOMPARE(w.Form.SaveDialog().DefaultExt, QStringLiteral("csv"));
+
+        // Nothing checked: the single-column run of the analysis list.
+        Control<QPushButton>(w.Form, "ButtonKaijo")->click();
+        w.Check("CheckBoxYoyakuHyo")->setChecked(false);
+        Control<QComboBox>(w.Form, "ComboBoxEiyoso")->setCurrentIndex(5);
+        const int single = static_cast<int>(w.Document().size());
+        w.Form.ButtonRunClick();
+        QCOMPARE(w.Document().mid(single), MemoryReport(w.Form.CollectSettings()));
+    }
+
+    void aCutOffTableIsChosenShownUsedAndCleared() {
+        TWindow w;
+        w.Load(SurveyPath);
+        Control<QLineEdit>(w.Form, "EditCutOff1")->setText(QStringLiteral("1800"));
+        const QString good = Dir.filePath(QStringLiteral("cutoffs.csv"));
+        QVERIFY(WriteBytes(good, Sjis("性別,分析変数,カットオフ値\r\n1,エネルギー,2000-\r\n")));
+        w.Dialogs.OpenAnswers << good;
+        w.Form.ButtonHyoHirakuClick();
+        QVERIFY2(w.Dialogs.Errors.isEmpty(), qPrintable(w.Dialogs.Errors.join('\n')));
+        auto* rows = Control<QLabel>(w.Form, "LabelHyoGyosu");
+        QCOMPARE(rows->text(), QStringLiteral("1 行を読み込みました。分類変数: 性別"));
+
+        // Group 1 takes the table's text, group 2 the window's.
+        w.Form.ButtonRunClick();
+        const QString document = w.Document().join('\n');
+        QCOMPARE(document.count(QStringLiteral("   2000未満%")), 1);
+        QCOMPARE(document.count(QStringLiteral("   1800以上%")), 1);
+
+        // A table that cannot be used says why and leaves the one chosen.
+        const QString bad = Dir.filePath(QStringLiteral("bad.csv"));
+        QVERIFY(WriteBytes(bad, Sjis("性別,分析変数,カットオフ値\r\n1,エネルギー,2000kg\r\n")));
+        w.Dialogs.OpenAnswers << bad;
+        w.Form.ButtonHyoHirakuClick();
+        QCOMPARE(w.Dialogs.Errors.size(), 1);
+        QVERIFY(w.Dialogs.Errors[0].contains(
+            QStringLiteral("ファイルの 2 行目のカットオフ値「2000kg」")));
+        QCOMPARE(rows->text(), QStringLiteral("1 行を読み込みました。分類変数: 性別"));
+
+        // Read again at each run: a table spoilt since stops the run unwritten.
+        QVERIFY(WriteBytes(good, Sjis("年代,分析変数,カットオフ値\r\n20,エネルギー,5\r\n")));
+        const QStringList before = w.Document();
+        w.Form.ButtonRunClick();
+        QCOMPARE(w.Dialogs.Errors.size(), 2);
+        QVERIFY(w.Dialogs.Errors[1].contains(QStringLiteral("「年代」は")));
+        QCOMPARE(w.Document(), before);
+
+        Control<QPushButton>(w.Form, "ButtonHyoClear")->click();
+        QCOMPARE(rows->text(), QStringLiteral("表は使いません。"));
+        w.Form.ButtonRunClick();
+        QCOMPARE(w.Document().mid(before.size()).join('\n').count(QStringLiteral("   1800以上%")),
+                 2);
     }
 };
 
