@@ -53,24 +53,8 @@ survey() {
     echo "$path"
 }
 
-log=$(mktemp)
-trap 'rm -f "$log" "$log.err"' EXIT
-# Prints "wall-seconds kilobytes cpu-seconds" of one run of the command.
-measure() {
-    if ! "$timer" -v -o "$log" "$@" >/dev/null 2>"$log.err"; then
-        echo "bootstrap_bench.sh: failed: $*" >&2
-        cat "$log.err" >&2
-        exit 1
-    fi
-    awk -F': ' '
-        /Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0
-                                   for (i = 1; i <= n; i++) s = s * 60 + t[i] }
-        /Maximum resident set size/ { m = $2 }
-        /User time|System time/ { c += $2 }
-        END { printf "%.2f %d %.2f\n", s, m, c }' "$log"
-}
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+measure() { bench_measure "$@"; }
+median() { bench_median; }
 
 bench_case() { # title survey class-args...
     local title=$1 path=$2

@@ -58,3 +58,29 @@ bench_survey() {
     fi
     echo "$survey"
 }
+
+# Prints "wall-seconds kilobytes cpu-seconds" of one run of a command, from
+# time -v; the command's output is dropped. CPU time (user + system) is less
+# disturbed by other load than wall time.
+bench_measure() {
+    local log
+    log=$(mktemp)
+    if ! "$bench_timer" -v -o "$log" "$@" >/dev/null 2>"$log.err"; then
+        echo "$bench_name: failed: $*" >&2
+        cat "$log.err" >&2
+        rm -f "$log" "$log.err"
+        exit 1
+    fi
+    awk -F': ' '
+        /Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0
+                                   for (i = 1; i <= n; i++) s = s * 60 + t[i] }
+        /Maximum resident set size/ { m = $2 }
+        /User time|System time/ { c += $2 }
+        END { printf "%.2f %d %.2f\n", s, m, c }' "$log"
+    rm -f "$log" "$log.err"
+}
+
+# The median of a column of numbers.
+bench_median() {
+    sort -n | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
