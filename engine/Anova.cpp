@@ -27,8 +27,12 @@ void Anova(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     auto order = [&keys](const TGroupRecord& a, const TGroupRecord& b) {
         return ComparePersons(keys, a, b);
     };
-    std::sort(rec, rec + n,
-              [&order](const TGroupRecord& a, const TGroupRecord& b) { return order(a, b) < 0; });
+    // A run hands the records over in this order already (TRunData sorts
+    // them once for all its columns); others are sorted here.
+    auto less = [&keys](const TGroupRecord& a, const TGroupRecord& b) {
+        return PersonOrderLess(keys, a, b);
+    };
+    if (!std::is_sorted(rec, rec + n, less)) std::sort(rec, rec + n, less);
 
     // One walk: person table, B = sum of S_p^2 / n_p, G = sum x, Q = sum x^2.
     double G = 0, Q = 0, B = 0;

@@ -7,8 +7,8 @@
 // Writes:   Persons[0 .. NPerson): PersonKey, RowNo, NDays, PersonMean
 //           (analysis scale), in ascending order of person; NPerson and every
 //           field from SSTotal to DFTotal (analysis scale).
-// Reorders: Records by person (key, then draw); a person's records in no
-//           defined order.
+// Reorders: Records by person (key, then draw), a person's records by data
+//           row (PersonOrderLess).
 #pragma once
 
 #include "engine/Anova1Way.h"
@@ -29,6 +29,14 @@ inline int ComparePersons(const TKeyArena& keys, const TGroupRecord& a, const TG
     if (a.PersonKey.Length() > 16 || b.PersonKey.Length() > 16)
         if (const int c = keys.Compare(a.PersonKey, b.PersonKey); c != 0) return c;
     return a.Draw == b.Draw ? 0 : (a.Draw < b.Draw ? -1 : 1);
+}
+
+// The order Anova leaves the records in: by person, and within a person by
+// data row, a total order, so that the sums over a person's records come
+// out the same however the records arrived.
+inline bool PersonOrderLess(const TKeyArena& keys, const TGroupRecord& a, const TGroupRecord& b) {
+    if (const int c = ComparePersons(keys, a, b); c != 0) return c < 0;
+    return a.RowNo < b.RowNo;
 }
 
 } // namespace habitual

@@ -59,8 +59,9 @@ public:
     TGroupRecord* SortRoomRecords = nullptr;
     TPersonRecord* SortRoomPersons = nullptr;
     // Room for ScratchPerRecord values per record that a step keeps for
-    // itself while it works (the best-power screen).
-    static constexpr int ScratchPerRecord = 3;
+    // itself while it works (the best-power search: the sorted values, their
+    // scores, and a candidate's values or the screen's).
+    static constexpr int ScratchPerRecord = 4;
     double* Scratch = nullptr;
 
     // Copied from the settings at the start of each group's analysis.

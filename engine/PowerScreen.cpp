@@ -45,33 +45,28 @@ template <class Term> double SumOf(std::int32_t from, std::int32_t to, Term term
 
 } // namespace
 
-TPowerScreen ScreenPowers(TAnova1Way& ctx, double zMean, double* scratch) {
+TPowerScreen ScreenPowers(const double* sorted, const double* z, std::int32_t n, double zMean,
+                          double* scratch) {
     TPowerScreen screen;
-    const std::int32_t n = ctx.NData;
-    const TGroupRecord* rec = ctx.Records;
-    // Sorted by Value with NaN last: the ends tell the range. A comparison
-    // with NaN fails, so a value that is not a number stops the screen.
-    const double lo = rec[0].Value, hi = rec[n - 1].Value;
+    // Sorted with NaN last: the ends tell the range. A comparison with NaN
+    // fails, so a value that is not a number stops the screen.
+    const double lo = sorted[0], hi = sorted[n - 1];
     if (!(lo >= 0) || !(hi > 0) || !(hi <= Largest)) return screen;
     // Values this close may round to one transformed value under one power
     // function and not under the other, which decides whether an R-square
     // exists at all.
     if (!(hi - lo >= 1e-6 * hi)) return screen;
     std::int32_t zeros = 0;
-    while (rec[zeros].Value == 0) ++zeros;
-    if (!(rec[zeros].Value >= Smallest)) return screen;
+    while (sorted[zeros] == 0) ++zeros;
+    if (!(sorted[zeros] >= Smallest)) return screen;
 
-    // ln x, the scores and a candidate's values, each in an array of its own.
+    // ln x and a candidate's values, each in an array of its own.
     double* logs = scratch;
-    double* z = scratch + n;
-    double* t = scratch + 2 * static_cast<std::size_t>(n);
+    double* t = scratch + n;
     double maxLog = 0;
-    for (std::int32_t i = 0; i < n; ++i) {
-        z[i] = rec[i].NormalScore;
-        t[i] = 0;
-    }
+    for (std::int32_t i = 0; i < n; ++i) t[i] = 0;
     for (std::int32_t i = zeros; i < n; ++i) {
-        logs[i] = Log(rec[i].Value);
+        logs[i] = Log(sorted[i]);
         maxLog = std::fmax(maxLog, std::fabs(logs[i]));
     }
     const double sz2 = SumOf(0, n, [z](std::int32_t i) { return z[i] * z[i]; });

@@ -33,10 +33,11 @@ struct TPowerScreen {
     double Bound[TAnova1Way::Candidates] = {};
 };
 
-// Screens the power candidates k = 1 and 3 .. 20 of a group whose records are
-// sorted by Value and carry their NormalScore (zMean is their mean). Reads the
-// records only; uses scratch[0 .. 3 NData).
-TPowerScreen ScreenPowers(TAnova1Way& ctx, double zMean, double* scratch);
+// Screens the power candidates k = 1 and 3 .. 20 of a group: its n values in
+// ascending order (not a number last) and their scores z (zMean their mean).
+// Uses scratch[0 .. 2 n).
+TPowerScreen ScreenPowers(const double* sorted, const double* z, std::int32_t n, double zMean,
+                          double* scratch);
 
 // The candidates that must be computed exactly: those the screen did not
 // cover (exact[k]: its R-square as the search computes it), and every screened

@@ -20,9 +20,20 @@ inline std::uint64_t SortableBits(double v) {
     return (u >> 63) ? ~u : (u | (std::uint64_t{1} << 63));
 }
 
-// Sorts first[0..n) using scratch[0..n) as room to move into.
+// A record's key bits and where the record stands, for sorting a large
+// record by moving these instead.
+struct TKeyIndex {
+    std::uint64_t Bits;
+    std::uint32_t Index;
+};
+
+// Sorts first[0..n) using scratch[0..n) as room: the keys are sorted with
+// their records' positions (in the room), then the records are moved once,
+// along the cycles of the order found. The same order as an LSD radix sort
+// of the records themselves: stable for equal keys.
 template <class Record, class KeyOf>
 void SortByKey(Record* first, std::int32_t n, Record* scratch, KeyOf keyOf) {
+    static_assert(sizeof(Record) >= 2 * sizeof(TKeyIndex), "the room holds two keys per record");
     if (n < 512 || !scratch) {
         std::sort(first, first + n, [&](const Record& a, const Record& b) {
             return LessNanLast(keyOf(a), keyOf(b));
@@ -32,15 +43,16 @@ void SortByKey(Record* first, std::int32_t n, Record* scratch, KeyOf keyOf) {
     constexpr int DigitBits = 11;
     constexpr int Digits = (64 + DigitBits - 1) / DigitBits;
     constexpr std::uint64_t Mask = (1u << DigitBits) - 1;
+    auto* from = reinterpret_cast<TKeyIndex*>(static_cast<void*>(scratch));
+    TKeyIndex* to = from + n;
     // Every digit's counts in one pass over the keys.
     static thread_local std::uint32_t count[Digits][Mask + 1];
     std::memset(count, 0, sizeof count);
     for (std::int32_t i = 0; i < n; ++i) {
         const std::uint64_t bits = SortableBits(keyOf(first[i]));
+        from[i] = {bits, static_cast<std::uint32_t>(i)};
         for (int d = 0; d < Digits; ++d) ++count[d][(bits >> (d * DigitBits)) & Mask];
     }
-    Record* from = first;
-    Record* to = scratch;
     for (int d = 0; d < Digits; ++d) {
         std::uint32_t* c = count[d];
         // A digit that every key shares moves nothing.
@@ -53,11 +65,72 @@ void SortByKey(Record* first, std::int32_t n, Record* scratch, KeyOf keyOf) {
             start += here;
         }
         const int shift = d * DigitBits;
-        for (std::int32_t i = 0; i < n; ++i)
-            to[c[(SortableBits(keyOf(from[i])) >> shift) & Mask]++] = from[i];
+        for (std::int32_t i = 0; i < n; ++i) to[c[(from[i].Bits >> shift) & Mask]++] = from[i];
         std::swap(from, to);
     }
-    if (from != first) std::copy(from, from + n, first);
+    // Position i takes the record at from[i].Index; each cycle of this
+    // permutation is walked once, marking its places done.
+    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(n); ++i) {
+        if (from[i].Index == i) continue;
+        const Record held = first[i];
+        std::uint32_t j = i;
+        for (;;) {
+            const std::uint32_t k = from[j].Index;
+            from[j].Index = j;
+            if (k == i) {
+                first[j] = held;
+                break;
+            }
+            first[j] = first[k];
+            j = k;
+        }
+    }
+}
+
+// Sorts the doubles v[0..n) ascending, not-a-number last (the order of
+// LessNanLast), using room for 2 n keys of 8 bytes: an LSD radix sort of
+// their bits. Equal values are equal bits but for the sign of 0, whose two
+// forms come -0 first.
+template <class Room> void SortDoubles(double* v, std::int32_t n, Room* room) {
+    static_assert(sizeof(Room) >= 2 * sizeof(std::uint64_t), "the room holds two keys per value");
+    if (n < 512 || !room) {
+        std::sort(v, v + n, LessNanLast);
+        return;
+    }
+    constexpr int DigitBits = 11;
+    constexpr int Digits = (64 + DigitBits - 1) / DigitBits;
+    constexpr std::uint64_t Mask = (1u << DigitBits) - 1;
+    auto* from = reinterpret_cast<std::uint64_t*>(static_cast<void*>(room));
+    std::uint64_t* to = from + n;
+    static thread_local std::uint32_t count[Digits][Mask + 1];
+    std::memset(count, 0, sizeof count);
+    for (std::int32_t i = 0; i < n; ++i) {
+        const std::uint64_t bits = SortableBits(v[i]);
+        from[i] = bits;
+        for (int d = 0; d < Digits; ++d) ++count[d][(bits >> (d * DigitBits)) & Mask];
+    }
+    for (int d = 0; d < Digits; ++d) {
+        std::uint32_t* c = count[d];
+        if (std::any_of(c, c + Mask + 1, [n](std::uint32_t k) { return k == std::uint32_t(n); }))
+            continue;
+        std::uint32_t start = 0;
+        for (std::uint64_t b = 0; b <= Mask; ++b) {
+            const std::uint32_t here = c[b];
+            c[b] = start;
+            start += here;
+        }
+        const int shift = d * DigitBits;
+        for (std::int32_t i = 0; i < n; ++i) to[c[(from[i] >> shift) & Mask]++] = from[i];
+        std::swap(from, to);
+    }
+    // Back from the bits: numbers had the top bit set (or all bits flipped
+    // when negative); every NaN became all ones and comes back as a NaN.
+    constexpr std::uint64_t Top = std::uint64_t{1} << 63;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const std::uint64_t bits = from[i];
+        const std::uint64_t u = (bits & Top) ? (bits & ~Top) : ~bits;
+        std::memcpy(&v[i], &u, sizeof u);
+    }
 }
 
 } // namespace habitual

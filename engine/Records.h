@@ -31,7 +31,6 @@ struct TGroupRecord {
     std::int32_t Draw;
     double Value;       // intake scale
     double Transformed; // analysis scale: after the normalising transformation
-    double NormalScore; // standard-normal score of the record's rank (best-power search)
 };
 
 // One person of the group being analysed.

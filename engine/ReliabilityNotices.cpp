@@ -70,7 +70,11 @@ std::vector<TNotice> GroupNotices(const TAnova1Way& ctx, const TAnalysisSettings
                                   "件あります。摂取量として正しいか確かめてください"
                                   "（対数変換や分数のべき乗では数値になりません）。"));
     const double critical = PlotRSquareCriticalValue(ctx.NData);
-    const double rSquare = TransformedPlotRSquare(ctx);
+    // Under the best power the search has the chosen transformation's
+    // R-square already: the one the report prints.
+    const double rSquare = ctx.NormalizeMethod == Normalize::BestPower && ctx.ChosenCandidate >= 0
+                               ? ctx.RSquare
+                               : TransformedPlotRSquare(ctx);
     if (rSquare < critical)
         notices.push_back(
             Info("変換後の値の正規確率プロットの R-square（" + Fixed(rSquare) + "）が、データ数" +

@@ -87,7 +87,7 @@ TRunData::~TRunData() {
 void TRunData::Release() {
     FreeRecordArray(AllRecords);
     NAll = 0;
-    Values = std::vector<double>();
+    Values.reset();
 }
 
 bool TRunData::Allocate(std::int32_t n) {
@@ -157,7 +157,8 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
 
     const int fieldsNeeded =
         columns.AllNumeric ? TCsvFile::MaxRowFields : FieldsNeeded(settings, Columns);
-    TRunStatus status = ReadRecords(*reader, settings, n, input.SkipMissing, fieldsNeeded);
+    TRunStatus status =
+        ReadRecords(*reader, settings, n, input.SkipMissing, fieldsNeeded, columns.AllNumeric);
     reader->Close();
     if (status.Ok() && columns.AllNumeric) {
         // Only the columns whose every field is a number or blank, and some
@@ -175,6 +176,7 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
         return status;
     }
     SortByClassKey();
+    SortByPerson();
     ArrangeColumns(input.SkipMissing);
     return {};
 }
@@ -194,14 +196,12 @@ void TRunData::KeepColumns(const std::vector<std::size_t>& keep) {
     if (keep.size() == 1) {
         for (std::int32_t i = 0; i < NAll; ++i)
             AllRecords[i].Value = Values[static_cast<std::size_t>(i) * from + keep[0]];
-        Values = std::vector<double>();
+        Values.reset();
     } else {
         std::size_t at = 0;
         for (std::int32_t i = 0; i < NAll; ++i)
             for (std::size_t k : keep)
                 Values[at++] = Values[static_cast<std::size_t>(i) * from + k];
-        Values.resize(at);
-        Values.shrink_to_fit();
     }
     Columns = std::move(columns);
     ClassMissing = std::move(missing);
@@ -209,10 +209,11 @@ void TRunData::KeepColumns(const std::vector<std::size_t>& keep) {
 }
 
 TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& settings,
-                                 std::int32_t dataRows, bool skipMissing, int fieldsNeeded) {
+                                 std::int32_t dataRows, bool skipMissing, int fieldsNeeded,
+                                 bool checkNumbers) {
     std::string personKey, classKey;
     const std::size_t K = Columns.size();
-    if (K > 1) Values.resize(static_cast<std::size_t>(dataRows) * K);
+    if (K > 1) Values.reset(new double[static_cast<std::size_t>(dataRows) * K]);
     ClassMissing.assign(K, {});
     NotNumberRows.assign(K, {});
     AllNumbers.assign(K, 1);
@@ -247,10 +248,10 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& sett
                 Values[static_cast<std::size_t>(i) * K + k] = value;
             if (isNumber) {
                 AnyNumber[k] = 1;
-                if (AllNumbers[k] && !IsWholeNumber(field)) AllNumbers[k] = 0;
+                if (checkNumbers && AllNumbers[k] && !IsWholeNumber(field)) AllNumbers[k] = 0;
                 continue;
             }
-            if (!IsBlank(field)) AllNumbers[k] = 0;
+            if (checkNumbers && !IsBlank(field)) AllNumbers[k] = 0;
             ClassMissing[k][static_cast<std::size_t>(classNo)].Add(i + 1);
             if (skipMissing) {
                 std::vector<std::uint8_t>& rows = NotNumberRows[k];
@@ -309,18 +310,47 @@ void TRunData::SortByClassKey() {
     }
 }
 
+// Orders each group's records by person, and a person's by data row, the
+// order Anova works in: done once here for every column of the run.
+void TRunData::SortByPerson() {
+    auto less = [this](const TIntakeRecord& a, const TIntakeRecord& b) {
+        if (a.PersonPrefix[0] != b.PersonPrefix[0]) return a.PersonPrefix[0] < b.PersonPrefix[0];
+        if (a.PersonPrefix[1] != b.PersonPrefix[1]) return a.PersonPrefix[1] < b.PersonPrefix[1];
+        if (a.PersonKey.Length() > 16 || b.PersonKey.Length() > 16)
+            if (const int c = Keys.Compare(a.PersonKey, b.PersonKey); c != 0) return c < 0;
+        return a.RowNo < b.RowNo;
+    };
+    for (const TGroupRange& g : Groups) std::sort(AllRecords + g.Begin, AllRecords + g.End, less);
+}
+
 // Brings what the columns hold per data row into the records' order: the
 // values of several columns and the records each column leaves out, and
 // counts each group's records per column.
 void TRunData::ArrangeColumns(bool skipMissing) {
     const std::size_t K = Columns.size();
     if (K > 1) {
-        std::vector<double> arranged(Values.size());
+        // Record i takes the values of data row RowNo - 1: moved in place
+        // along the cycles of that order, each row once.
+        std::vector<std::uint8_t> done(static_cast<std::size_t>(NAll), 0);
+        std::vector<double> held(K);
         for (std::int32_t i = 0; i < NAll; ++i) {
-            const double* from = &Values[static_cast<std::size_t>(AllRecords[i].RowNo - 1) * K];
-            std::copy(from, from + K, &arranged[static_cast<std::size_t>(i) * K]);
+            if (done[static_cast<std::size_t>(i)]) continue;
+            double* at = &Values[static_cast<std::size_t>(i) * K];
+            std::copy(at, at + K, held.begin());
+            std::int32_t j = i;
+            for (;;) {
+                done[static_cast<std::size_t>(j)] = 1;
+                const std::int32_t from = AllRecords[j].RowNo - 1;
+                double* to = &Values[static_cast<std::size_t>(j) * K];
+                if (from == i) {
+                    std::copy(held.begin(), held.end(), to);
+                    break;
+                }
+                std::copy(&Values[static_cast<std::size_t>(from) * K],
+                          &Values[static_cast<std::size_t>(from) * K] + K, to);
+                j = from;
+            }
         }
-        Values = std::move(arranged);
     }
     for (std::size_t k = 0; k < K; ++k) {
         TValueColumn& column = Columns[k];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -111,7 +112,7 @@ public:
     std::int32_t LargestGroup() const;
     // The value of record i in analysis column k.
     double ValueOf(std::int32_t i, std::size_t k) const {
-        return Values.empty() ? AllRecords[i].Value : Values[static_cast<std::size_t>(i) * K() + k];
+        return Values ? Values[static_cast<std::size_t>(i) * K() + k] : AllRecords[i].Value;
     }
     std::size_t K() const { return Columns.size(); }
 
@@ -126,8 +127,10 @@ public:
 
 private:
     TRunStatus ReadRecords(class TCsvFile& reader, const TAnalysisSettings& settings,
-                           std::int32_t dataRows, bool skipMissing, int fieldsNeeded);
+                           std::int32_t dataRows, bool skipMissing, int fieldsNeeded,
+                           bool checkNumbers);
     void SortByClassKey();
+    void SortByPerson();
     void ArrangeColumns(bool skipMissing);
     void KeepColumns(const std::vector<std::size_t>& keep);
     bool Allocate(std::int32_t n);
@@ -136,7 +139,7 @@ private:
     // Several columns: the values of record i at [i * K() + k]; with one
     // column they stay in the records. Read in file order, then arranged in
     // the records' order.
-    std::vector<double> Values;
+    std::unique_ptr<double[]> Values; // not set to anything before it is written
     // Per column, while reading: the data rows (from 1) whose field is not a
     // number, by class number; and whether every field is a number or blank.
     std::vector<std::vector<TRowTally>> ClassMissing;

@@ -3,6 +3,7 @@
 #include <bitset>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "engine/Decimal.h"
 #include "engine/Elementary.h"
@@ -75,35 +76,49 @@ void SetLogOffset(TAnova1Way& ctx) {
     ctx.LogOffset = hasZero && hasNonZero ? smallest * 0.5 : 0.0;
 }
 
-double NormalPlotRSquare(const TAnova1Way& ctx) {
-    return PlotRSquareOf(
-        ctx.NData, [&ctx](std::int32_t i) { return ctx.Records[i].Transformed; },
-        [&ctx](std::int32_t i) { return ctx.Records[i].NormalScore; });
-}
-
 namespace {
+
+// The group's values in ascending order (not a number last), their Blom
+// scores and room for a candidate's values: the search works on these, and
+// the records keep their order.
+struct TSearchArrays {
+    std::int32_t N = 0;
+    double* Sorted = nullptr;
+    double* Scores = nullptr;
+    double* Candidate = nullptr; // N
+    double* Screen = nullptr;    // 2 N for ScreenPowers (over Candidate); nullptr: no screen
+    std::vector<double> Own;     // when the workspace has no scratch room
+};
+
+void SortValues(TAnova1Way& ctx, double* sorted) {
+    const std::int32_t n = ctx.NData;
+    for (std::int32_t i = 0; i < n; ++i) sorted[i] = ctx.Records[i].Value;
+    // The record sort room holds the keys of the radix sort.
+    SortDoubles(sorted, n, ctx.SortRoomRecords);
+}
 
 // The search's own computation of candidate k's R-square: k = 0 is the log of
 // Value + LogOffset, k >= 1 the power 1 / b with b = k / 2 (and x^1 the value
-// itself, exactly as the power function gives it). Writes Transformed.
-double SearchRSquare(TAnova1Way& ctx, int k, double zMean) {
-    const std::int32_t n = ctx.NData;
-    TGroupRecord* rec = ctx.Records;
+// itself, exactly as the power function gives it), over the sorted values.
+double SearchRSquare(TAnova1Way& ctx, const TSearchArrays& a, int k, double zMean) {
+    const std::int32_t n = a.N;
+    const double* v = a.Sorted;
+    double* t = a.Candidate;
     const double b = 0.5 * k;
     if (k == 0) SetLogOffset(ctx);
     // The candidate's values and their mean in one pass over the group.
     double st = 0;
     bool allEqual = true;
     for (std::int32_t i = 0; i < n; ++i) {
-        const double v = rec[i].Value;
-        const double t = k == 0 ? Log(v + ctx.LogOffset) : k == 2 ? v : Pow(v, 1.0 / b);
-        rec[i].Transformed = t;
-        st += t;
-        if (!(t == rec[0].Transformed)) allEqual = false;
+        const double x = v[i];
+        t[i] = k == 0 ? Log(x + ctx.LogOffset) : k == 2 ? x : Pow(x, 1.0 / b);
+        st += t[i];
+        if (!(t[i] == t[0])) allEqual = false;
     }
+    const double* z = a.Scores;
     return PlotRSquareAbout(
-        n, [rec](std::int32_t i) { return rec[i].Transformed; },
-        [rec](std::int32_t i) { return rec[i].NormalScore; }, st / n, zMean, allEqual);
+        n, [t](std::int32_t i) { return t[i]; }, [z](std::int32_t i) { return z[i]; }, st / n,
+        zMean, allEqual);
 }
 
 } // namespace
@@ -114,26 +129,38 @@ double SearchRSquare(TAnova1Way& ctx, int k, double zMean) {
 // the first of the highest scores wins. The powers are screened first
 // (engine/PowerScreen.h), and only those that could win are computed with the
 // power function; the choice and its R-square are those of computing all.
+// Without scratch room in the workspace every candidate is computed.
 double FindBestPower(TAnova1Way& ctx) {
     const std::int32_t n = ctx.NData;
-    TGroupRecord* rec = ctx.Records;
-    for (std::int32_t i = 0; i < n; ++i) rec[i].Transformed = rec[i].Value;
-    SortByKey(rec, n, ctx.SortRoomRecords, [](const TGroupRecord& r) { return r.Transformed; });
-    for (std::int32_t i = 0; i < n; ++i) rec[i].NormalScore = BlomScore(i, n);
+    TSearchArrays a;
+    a.N = n;
+    if (ctx.Scratch) {
+        a.Sorted = ctx.Scratch;
+        a.Scores = ctx.Scratch + n;
+        a.Candidate = ctx.Scratch + 2 * static_cast<std::size_t>(n);
+        a.Screen = a.Candidate;
+    } else {
+        a.Own.resize(3 * static_cast<std::size_t>(n));
+        a.Sorted = a.Own.data();
+        a.Scores = a.Sorted + n;
+        a.Candidate = a.Scores + n;
+    }
+    SortValues(ctx, a.Sorted);
+    for (std::int32_t i = 0; i < n; ++i) a.Scores[i] = BlomScore(i, n);
 
     double sz = 0;
-    for (std::int32_t i = 0; i < n; ++i) sz += rec[i].NormalScore;
+    for (std::int32_t i = 0; i < n; ++i) sz += a.Scores[i];
     const double zMean = sz / n;
 
     // The log and x^1 cost little: computed as the search computes them.
     std::bitset<TAnova1Way::Candidates> known;
     double exact[TAnova1Way::Candidates] = {};
     for (int k : {0, 2}) {
-        exact[k] = SearchRSquare(ctx, k, zMean);
+        exact[k] = SearchRSquare(ctx, a, k, zMean);
         known.set(k);
     }
     const TPowerScreen screen =
-        ctx.Scratch ? ScreenPowers(ctx, zMean, ctx.Scratch) : TPowerScreen{};
+        a.Screen ? ScreenPowers(a.Sorted, a.Scores, n, zMean, a.Screen) : TPowerScreen{};
     const std::bitset<TAnova1Way::Candidates> compute = CandidatesToCompute(screen, exact, known);
 
     ctx.RSquare = 0;
@@ -145,7 +172,7 @@ double FindBestPower(TAnova1Way& ctx) {
             ctx.CandidateRSquare[k] = screen.Value[k];
             continue;
         }
-        const double r = known[k] ? exact[k] : SearchRSquare(ctx, k, zMean);
+        const double r = known[k] ? exact[k] : SearchRSquare(ctx, a, k, zMean);
         ctx.CandidateRSquare[k] = r;
         if (r > ctx.RSquare) { // a NaN never wins, an equal later one neither
             ctx.RSquare = r;

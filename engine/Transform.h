@@ -3,9 +3,10 @@
 // Reads:    NData, Value of Records[0 .. NData) (intake scale), NormalizeMethod;
 //           PowerText of the settings (given power only).
 // Writes:   Transformed of those records (analysis scale), under every method;
-//           best power also NormalScore, Power, RSquare, CandidateRSquare,
+//           best power also Power, RSquare, CandidateRSquare,
 //           ChosenCandidate; LogOffset whenever a log is made or tried.
-// Reorders: best power leaves Records sorted by Value, ascending.
+// Reorders: nothing (the best-power search sorts a copy of the values in
+//           Scratch).
 // Other methods leave Power and RSquare untouched: under the given power
 // EstimateHabitual sets Power.
 #pragma once
@@ -31,10 +32,6 @@ double FindBestPower(TAnova1Way& ctx);
 // LogOffset: half the algebraically smallest non-zero Value when some Value
 // is 0, else 0.
 void SetLogOffset(TAnova1Way& ctx);
-
-// Squared correlation of Transformed and NormalScore over the group; not a
-// number when the transformed values are all equal.
-double NormalPlotRSquare(const TAnova1Way& ctx);
 
 // The sums of squares and products of values t(i) and scores z(i),
 // i = 0 .. n - 1, about their means, which the caller has taken first in a

@@ -1,6 +1,7 @@
 // The best-power screen must never change the search's choice: the screened
 // search and the search over all candidates with the power function agree to
 // the bit, on ordinary groups and on groups built to make candidates tie.
+#include <algorithm>
 #include <bitset>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "engine/FastExp.h"
+#include "engine/Ordering.h"
 #include "engine/PowerScreen.h"
 #include "engine/Transform.h"
 #include "tests/support/GroupFixture.h"
@@ -37,15 +39,14 @@ TChoice Search(const std::vector<double>& values, bool screened) {
     return {ctx.Power, ctx.RSquare, ctx.ChosenCandidate};
 }
 
-// Whether the screen covers the values (after a search, which sorts them and
-// gives them their scores).
-bool Screened(const std::vector<double>& values) {
-    TTestGroup ctx;
-    FillGroup(ctx, Singles(values));
-    FindBestPower(ctx);
+// Whether the screen covers the values: sorted, with their scores.
+bool Screened(std::vector<double> values) {
+    std::sort(values.begin(), values.end(), LessNanLast);
+    const auto n = static_cast<std::int32_t>(values.size());
+    std::vector<double> z(values.size()), room(2 * values.size());
     double sz = 0;
-    for (int i = 0; i < ctx.NData; ++i) sz += ctx.Records[i].NormalScore;
-    return ScreenPowers(ctx, sz / ctx.NData, ctx.Scratch).Taken;
+    for (std::int32_t i = 0; i < n; ++i) sz += z[static_cast<std::size_t>(i)] = BlomScore(i, n);
+    return ScreenPowers(values.data(), z.data(), n, sz / n, room.data()).Taken;
 }
 
 // A small generator of our own, so that the groups are the same everywhere.

@@ -112,10 +112,14 @@ TEST_F(Driver, RecordsCarryKeysAndValues) {
                                "1,2,x,12.5abc\n1,3,x,abc\n1,2,y,\n1,2\n\"1\",2,z,\"1,234\"\n";
     ASSERT_TRUE(Run(survey, Columns("", {0, 1}, {}, 3)).Ok());
     ASSERT_EQ(handed.size(), 1u);
-    EXPECT_EQ(handed[0].Values, (std::vector<double>{12.5, 0, 0, 0, 1}));
+    // By person, and a person's records by data row: rows 1, 3, 4 and 5 of
+    // person 1-2, then row 2 of person 1-3.
+    EXPECT_EQ(handed[0].Values, (std::vector<double>{12.5, 0, 0, 1, 0}));
     EXPECT_EQ(handed[0].Persons[0], "1\x01"
                                     "2\x01\x01");
-    EXPECT_EQ(handed[0].Persons[1], "1\x01"
+    EXPECT_EQ(handed[0].Persons[3], "1\x01"
+                                    "2\x01\x01");
+    EXPECT_EQ(handed[0].Persons[4], "1\x01"
                                     "3\x01\x01");
 }
 

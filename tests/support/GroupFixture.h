@@ -31,7 +31,7 @@ inline void FillGroup(TTestGroup& ctx, const std::vector<PersonValues>& persons)
         const TKey key = ctx.OwnKeys.Add(p.Key);
         for (double v : p.Values) {
             ctx.Records[i] =
-                TGroupRecord{key, {KeyPrefix(p.Key, 0), KeyPrefix(p.Key, 8)}, i + 1, 0, v, v, 0};
+                TGroupRecord{key, {KeyPrefix(p.Key, 0), KeyPrefix(p.Key, 8)}, i + 1, 0, v, v};
             ++i;
         }
     }
