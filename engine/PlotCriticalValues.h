@@ -2,7 +2,7 @@
 // normality (Looney, S. W. and Gulledge, T. R. (1985), The American
 // Statistician 39, 75-79) for the R-square this program computes: Blom's
 // plotting positions with the standard-normal quantile of Abramowitz and
-// Stegun 26.2.22 (NormalPlotRSquare). The table was made by simulating normal
+// Stegun 26.2.22 (TransformedPlotRSquare). The table was made by simulating normal
 // samples (tests/statistics/make_plot_critical_values.sh).
 #pragma once
 

@@ -359,7 +359,7 @@ void TReplicateFrame::BlomScores(std::int64_t n, TReplicateScratch& scratch) con
     // The running sums are kept with the rounding error of each addition
     // (Knuth's two-sum), so that the difference of two of them is the sum of
     // the scores between to full precision; the mean and the sum of squares
-    // as FindBestPower and NormalPlotRSquare take them.
+    // as FindBestPower and TransformedPlotRSquare take them.
     scratch.ScoresBefore.resize(count + 1);
     scratch.ScoresBeforeLow.resize(count + 1);
     double sum = 0, high = 0, low = 0;
