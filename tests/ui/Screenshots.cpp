@@ -6,10 +6,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScrollArea>
 #include <QTabWidget>
 
 #include <cstdio>
@@ -18,6 +21,7 @@
 #include "tests/ui/Fixtures.h"
 #include "ui/About.h"
 #include "ui/Main.h"
+#include "ui/NoticePanel.h"
 #include "ui/PlotPage.h"
 #include "ui/Progress.h"
 
@@ -132,6 +136,22 @@ int main(int argc, char** argv) {
     if (auto* check = Control<QCheckBox>(form, "CheckBoxShinraiKukan")) check->setChecked(true);
     QApplication::processEvents();
     ok = Save(form, dir, "options.png") && ok;
+
+    // Further down: several columns checked and the example cut-off table.
+    if (auto* list = Control<QListWidget>(form, "ListBoxBunsekiHensu"))
+        for (int i = 4; i < list->count() && i < 8; ++i) list->item(i)->setCheckState(Qt::Checked);
+    // The example table beside the sample survey.
+    dialogs.OpenAnswers << QFileInfo(QString::fromLocal8Bit(argv[2]))
+                               .dir()
+                               .filePath(QStringLiteral("sample-cutoffs.csv"));
+    form.ButtonHyoHirakuClick();
+    form.Notices().hide();
+    if (auto* scroll = Control<QScrollArea>(form, "ScrollBoxOptions")) {
+        QApplication::processEvents();
+        scroll->ensureWidgetVisible(Control<QWidget>(form, "GroupBoxCutOffHyo"));
+    }
+    QApplication::processEvents();
+    ok = Save(form, dir, "options-columns.png") && ok;
     if (auto* check = Control<QCheckBox>(form, "CheckBoxShinraiKukan")) check->setChecked(false);
 
     TAboutBox& about = *form.AboutBox();
