@@ -45,26 +45,7 @@ echo "  $rows data rows, $(stat -c %s "$survey") bytes"
 cat "$survey" >/dev/null # into the page cache, so that every run reads from memory
 
 # --- measurements ------------------------------------------------------------
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-
-# Prints "wall-seconds kilobytes cpu-seconds" of one run of the command,
-# from time -v. CPU time (user + system) is less disturbed by other load.
-measure() {
-    if ! "$timer" -v -o "$log" "$@" >/dev/null 2>"$log.err"; then
-        echo "run_bench.sh: failed: $*" >&2
-        cat "$log.err" >&2
-        rm -f "$log.err"
-        exit 1
-    fi
-    rm -f "$log.err"
-    awk -F': ' '
-        /Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0
-                                   for (i = 1; i <= n; i++) s = s * 60 + t[i] }
-        /Maximum resident set size/ { m = $2 }
-        /User time|System time/ { c += $2 }
-        END { printf "%.2f %d %.2f\n", s, m, c }' "$log"
-}
+measure() { bench_measure "$@"; }
 
 # Prints best and median of a column of numbers.
 best_median() {

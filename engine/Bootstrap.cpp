@@ -4,14 +4,13 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <exception>
 #include <mutex>
 #include <thread>
 
 #include "engine/Percentiles.h"
 #include "engine/RadixSort.h"
 #include "engine/Random.h"
+#include "engine/Workers.h"
 
 namespace habitual {
 namespace {
@@ -131,62 +130,40 @@ std::optional<TGroupIntervals> BootstrapGroup(const TAnova1Way& ctx,
 
     // The replicates are shared out as they come; each has its own stream
     // and its own place in figures, so the threads change nothing in them.
-    std::atomic<std::int32_t> next{0}, done{0};
-    std::atomic<bool> stop{false};
-    std::mutex lock;
-    std::condition_variable finished;
-    std::exception_ptr failure;
-    auto work = [&] {
-        try {
-            TReplicateScratch scratch;
-            std::vector<std::int32_t> count(static_cast<std::size_t>(persons));
-            while (!stop) {
-                const std::int32_t r = next++;
-                if (r >= B) break;
-                DrawReplicate(options.Seed, group, r, persons, count.data());
-                frame.Estimate(count.data(), scratch, figures[static_cast<std::size_t>(r)]);
-                if (++done == B) {
-                    std::lock_guard<std::mutex> hold(lock);
-                    finished.notify_all();
-                }
-            }
-        } catch (...) {
-            std::lock_guard<std::mutex> hold(lock);
-            if (!failure) failure = std::current_exception();
-            stop = true;
-            finished.notify_all();
-        }
-    };
     if (progress && !progress(0)) return std::nullopt;
-    std::vector<std::thread> workers;
-    const int threads = ThreadCount(options);
-    try {
-        for (int t = 0; t < threads; ++t) workers.emplace_back(work);
-    } catch (...) {
-        stop = true;
-        for (std::thread& w : workers) w.join();
-        throw;
-    }
+    std::atomic<std::int32_t> next{0}, done{0};
+    TWorkers workers;
+    workers.Start(ThreadCount(options), [&](int) {
+        TReplicateScratch scratch;
+        std::vector<std::int32_t> count(static_cast<std::size_t>(persons));
+        while (!workers.Stop) {
+            const std::int32_t r = next++;
+            if (r >= B) break;
+            DrawReplicate(options.Seed, group, r, persons, count.data());
+            frame.Estimate(count.data(), scratch, figures[static_cast<std::size_t>(r)]);
+            if (++done == B) workers.Notify();
+        }
+    });
     // The calling thread reports progress while the workers compute.
     bool cancelled = false;
     {
-        std::unique_lock<std::mutex> hold(lock);
-        while (done < B && !stop) {
-            finished.wait_for(hold, std::chrono::milliseconds(30),
-                              [&] { return done == B || stop; });
-            if (progress && done < B && !stop) {
+        std::unique_lock<std::mutex> hold(workers.Lock);
+        while (done < B && !workers.Stop) {
+            workers.Changed.wait_for(hold, std::chrono::milliseconds(30),
+                                     [&] { return done == B || workers.Stop; });
+            if (progress && done < B && !workers.Stop) {
                 hold.unlock();
                 const bool goOn = progress(static_cast<double>(done) / B);
                 hold.lock();
                 if (!goOn) {
                     cancelled = true;
-                    stop = true;
+                    workers.Stop = true;
                 }
             }
         }
     }
-    for (std::thread& w : workers) w.join();
-    if (failure) std::rethrow_exception(failure);
+    workers.Join();
+    if (workers.Failure) std::rethrow_exception(workers.Failure);
     if (cancelled) return std::nullopt;
     if (progress && !progress(1.0)) return std::nullopt;
     return SummariseReplicates(figures, frame.CutOffs().size(), settings.NormalizeMethod, options);

@@ -20,6 +20,49 @@ inline std::uint64_t SortableBits(double v) {
     return (u >> 63) ? ~u : (u | (std::uint64_t{1} << 63));
 }
 
+namespace radix {
+
+inline constexpr int DigitBits = 11;
+inline constexpr int Digits = (64 + DigitBits - 1) / DigitBits;
+inline constexpr std::uint64_t Mask = (1u << DigitBits) - 1;
+using TCounts = std::uint32_t[Digits][Mask + 1];
+
+// The counts of every digit, per thread: cleared by the sort that uses them.
+inline TCounts& ClearedCounts() {
+    static thread_local TCounts count;
+    std::memset(count, 0, sizeof count);
+    return count;
+}
+
+inline void CountDigits(TCounts& count, std::uint64_t bits) {
+    for (int d = 0; d < Digits; ++d) ++count[d][(bits >> (d * DigitBits)) & Mask];
+}
+
+// The passes of an LSD radix sort of the keys from[0..n), whose digits
+// CountDigits has counted, by their bitsOf, moving them between from and
+// to[0..n); returns where the sorted keys end up. Stable.
+template <class Key, class BitsOf>
+Key* Passes(Key* from, Key* to, std::int32_t n, TCounts& count, BitsOf bitsOf) {
+    for (int d = 0; d < Digits; ++d) {
+        std::uint32_t* c = count[d];
+        // A digit that every key shares moves nothing.
+        if (std::any_of(c, c + Mask + 1, [n](std::uint32_t k) { return k == std::uint32_t(n); }))
+            continue;
+        std::uint32_t start = 0;
+        for (std::uint64_t b = 0; b <= Mask; ++b) {
+            const std::uint32_t here = c[b];
+            c[b] = start;
+            start += here;
+        }
+        const int shift = d * DigitBits;
+        for (std::int32_t i = 0; i < n; ++i) to[c[(bitsOf(from[i]) >> shift) & Mask]++] = from[i];
+        std::swap(from, to);
+    }
+    return from;
+}
+
+} // namespace radix
+
 // A record's key bits and where the record stands, for sorting a large
 // record by moving these instead.
 struct TKeyIndex {
@@ -40,34 +83,14 @@ void SortByKey(Record* first, std::int32_t n, Record* scratch, KeyOf keyOf) {
         });
         return;
     }
-    constexpr int DigitBits = 11;
-    constexpr int Digits = (64 + DigitBits - 1) / DigitBits;
-    constexpr std::uint64_t Mask = (1u << DigitBits) - 1;
     auto* from = reinterpret_cast<TKeyIndex*>(static_cast<void*>(scratch));
-    TKeyIndex* to = from + n;
-    // Every digit's counts in one pass over the keys.
-    static thread_local std::uint32_t count[Digits][Mask + 1];
-    std::memset(count, 0, sizeof count);
+    radix::TCounts& count = radix::ClearedCounts();
     for (std::int32_t i = 0; i < n; ++i) {
         const std::uint64_t bits = SortableBits(keyOf(first[i]));
         from[i] = {bits, static_cast<std::uint32_t>(i)};
-        for (int d = 0; d < Digits; ++d) ++count[d][(bits >> (d * DigitBits)) & Mask];
+        radix::CountDigits(count, bits);
     }
-    for (int d = 0; d < Digits; ++d) {
-        std::uint32_t* c = count[d];
-        // A digit that every key shares moves nothing.
-        if (std::any_of(c, c + Mask + 1, [n](std::uint32_t k) { return k == std::uint32_t(n); }))
-            continue;
-        std::uint32_t start = 0;
-        for (std::uint64_t b = 0; b <= Mask; ++b) {
-            const std::uint32_t here = c[b];
-            c[b] = start;
-            start += here;
-        }
-        const int shift = d * DigitBits;
-        for (std::int32_t i = 0; i < n; ++i) to[c[(from[i].Bits >> shift) & Mask]++] = from[i];
-        std::swap(from, to);
-    }
+    from = radix::Passes(from, from + n, n, count, [](const TKeyIndex& k) { return k.Bits; });
     // Position i takes the record at from[i].Index; each cycle of this
     // permutation is walked once, marking its places done.
     for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(n); ++i) {
@@ -97,32 +120,13 @@ template <class Room> void SortDoubles(double* v, std::int32_t n, Room* room) {
         std::sort(v, v + n, LessNanLast);
         return;
     }
-    constexpr int DigitBits = 11;
-    constexpr int Digits = (64 + DigitBits - 1) / DigitBits;
-    constexpr std::uint64_t Mask = (1u << DigitBits) - 1;
     auto* from = reinterpret_cast<std::uint64_t*>(static_cast<void*>(room));
-    std::uint64_t* to = from + n;
-    static thread_local std::uint32_t count[Digits][Mask + 1];
-    std::memset(count, 0, sizeof count);
+    radix::TCounts& count = radix::ClearedCounts();
     for (std::int32_t i = 0; i < n; ++i) {
-        const std::uint64_t bits = SortableBits(v[i]);
-        from[i] = bits;
-        for (int d = 0; d < Digits; ++d) ++count[d][(bits >> (d * DigitBits)) & Mask];
+        from[i] = SortableBits(v[i]);
+        radix::CountDigits(count, from[i]);
     }
-    for (int d = 0; d < Digits; ++d) {
-        std::uint32_t* c = count[d];
-        if (std::any_of(c, c + Mask + 1, [n](std::uint32_t k) { return k == std::uint32_t(n); }))
-            continue;
-        std::uint32_t start = 0;
-        for (std::uint64_t b = 0; b <= Mask; ++b) {
-            const std::uint32_t here = c[b];
-            c[b] = start;
-            start += here;
-        }
-        const int shift = d * DigitBits;
-        for (std::int32_t i = 0; i < n; ++i) to[c[(from[i] >> shift) & Mask]++] = from[i];
-        std::swap(from, to);
-    }
+    from = radix::Passes(from, from + n, n, count, [](std::uint64_t bits) { return bits; });
     // Back from the bits: numbers had the top bit set (or all bits flipped
     // when negative); every NaN became all ones and comes back as a NaN.
     constexpr std::uint64_t Top = std::uint64_t{1} << 63;

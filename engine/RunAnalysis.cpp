@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <exception>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -12,6 +10,7 @@
 #include "engine/CutOffs.h"
 #include "engine/Encoding.h"
 #include "engine/InputNotices.h"
+#include "engine/Workers.h"
 
 namespace habitual {
 namespace {
@@ -166,56 +165,27 @@ private:
         std::vector<std::unique_ptr<TJobOutput>> outputs(Jobs.size());
         std::vector<std::uint8_t> done(Jobs.size(), 0);
         std::atomic<std::size_t> next{0};
-        std::atomic<bool> stop{false};
-        std::mutex lock;
-        std::condition_variable finished;
-        std::exception_ptr failure;
-        auto work = [&](TAnova1Way* ctx) {
-            try {
-                TGroupHeading heading;
-                std::int32_t unused = 0;
-                while (!stop) {
-                    const std::size_t j = next++;
-                    if (j >= Jobs.size()) break;
-                    auto out = std::make_unique<TJobOutput>();
-                    Analyse(Jobs[j], *ctx, heading, *out, unused);
-                    std::lock_guard<std::mutex> hold(lock);
-                    outputs[j] = std::move(out);
-                    done[j] = 1;
-                    finished.notify_all();
-                }
-            } catch (...) {
-                std::lock_guard<std::mutex> hold(lock);
-                if (!failure) failure = std::current_exception();
-                stop = true;
-                finished.notify_all();
+        TWorkers workers;
+        workers.Start(static_cast<int>(spaces.size()), [&](int t) {
+            TAnova1Way& ctx = *spaces[static_cast<std::size_t>(t)];
+            TGroupHeading heading;
+            while (!workers.Stop) {
+                const std::size_t j = next++;
+                if (j >= Jobs.size()) break;
+                auto out = std::make_unique<TJobOutput>();
+                Analyse(Jobs[j], ctx, heading, *out, 0);
+                std::lock_guard<std::mutex> hold(workers.Lock);
+                outputs[j] = std::move(out);
+                done[j] = 1;
+                workers.Changed.notify_all();
             }
-        };
-        std::vector<std::thread> workers;
-        // However this thread leaves, the workers are stopped and joined first.
-        struct TJoin {
-            std::vector<std::thread>& Workers;
-            std::atomic<bool>& Stop;
-            ~TJoin() {
-                Stop = true;
-                for (std::thread& w : Workers)
-                    if (w.joinable()) w.join();
-            }
-        } join{workers, stop};
-        for (auto& ctx : spaces) {
-            try {
-                workers.emplace_back(work, ctx.get());
-            } catch (const std::system_error&) {
-                if (workers.empty()) throw;
-                break; // no more threads: those running do the work
-            }
-        }
+        });
         for (std::size_t j = 0; j < Jobs.size(); ++j) {
             std::unique_ptr<TJobOutput> out;
             {
-                std::unique_lock<std::mutex> hold(lock);
-                finished.wait(hold, [&] { return done[j] || failure; });
-                if (failure) std::rethrow_exception(failure);
+                std::unique_lock<std::mutex> hold(workers.Lock);
+                workers.Changed.wait(hold, [&] { return done[j] || workers.Failure; });
+                if (workers.Failure) std::rethrow_exception(workers.Failure);
                 out = std::move(outputs[j]);
             }
             Deliver(Jobs[j], *out, lines);
