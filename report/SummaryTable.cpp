@@ -80,6 +80,22 @@ void WriteHeader(const TGroupHeading& heading, int mostCutOffs, TResultLines& li
     lines.Add(line);
 }
 
+// One distribution's estimates as a row's figures: the shares in percent,
+// below each limit or at and above it as the cut-off asks.
+template <class ShareBelow>
+TFigures Estimates(double mean, double sd, const double* pct, const std::vector<TCutOff>& cuts,
+                   ShareBelow shareBelow) {
+    TFigures f;
+    f.Mean = mean;
+    f.SD = sd;
+    f.Pct = pct;
+    for (const TCutOff& cut : cuts) {
+        const double below = shareBelow(cut.Limit);
+        f.Shares.push_back(100 * (cut.Below ? below : 1 - below));
+    }
+    return f;
+}
+
 // The limits of one distribution's intervals as a row's figures.
 TFigures Limits(const TDistributionIntervals& d, double TInterval::*limit, double (&pct)[101]) {
     TFigures f;
@@ -101,28 +117,16 @@ void WriteSummaryTable(TAnova1Way& ctx, const TAnalysisSettings& settings, TResu
     const std::vector<TCutOff> cuts = ParseCutOffs(settings.CutOffText);
     const int most = run.MostCutOffs;
 
-    TFigures daily;
-    daily.Mean = DailyMean(ctx);
-    daily.SD = DailySD(ctx);
-    daily.Pct = ctx.PctDaily;
-    for (const TCutOff& cut : cuts) {
-        const double below = DailyShareBelow(ctx, cut.Limit);
-        daily.Shares.push_back(100 * (cut.Below ? below : 1 - below));
-    }
+    const TFigures daily = Estimates(DailyMean(ctx), DailySD(ctx), ctx.PctDaily, cuts,
+                                     [&ctx](double limit) { return DailyShareBelow(ctx, limit); });
     AddRow(lines, heading, Sjis("１日"), ctx.NPersonAll, &ctx.NData, daily, cuts, most, "");
     if (const std::string* message = HabitualNotEstimable(ctx)) {
         AddRow(lines, heading, Sjis("習慣"), ctx.NPersonAll, nullptr, TFigures{}, cuts, most,
                *message);
         return;
     }
-    TFigures habit;
-    habit.Mean = HabitMean(ctx);
-    habit.SD = HabitSD(ctx);
-    habit.Pct = ctx.PctHabit;
-    for (const TCutOff& cut : cuts) {
-        const double below = HabitShareBelow(ctx, cut.Limit);
-        habit.Shares.push_back(100 * (cut.Below ? below : 1 - below));
-    }
+    const TFigures habit = Estimates(HabitMean(ctx), HabitSD(ctx), ctx.PctHabit, cuts,
+                                     [&ctx](double limit) { return HabitShareBelow(ctx, limit); });
     AddRow(lines, heading, Sjis("習慣"), ctx.NPersonAll, &ctx.NPerson, habit, cuts, most, "");
     if (!addenda.Intervals) return;
     const TGroupIntervals& iv = *addenda.Intervals;
