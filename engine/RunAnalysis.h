@@ -75,7 +75,9 @@ struct TGroupRun {
 
 // The per-group analysis a run calls for each group of two or more records:
 // the workspace holds the group (Records[0 .. NData)), and the analysis
-// appends the group's report to lines.
+// appends the group's report to lines. It may be called on several threads
+// at once (each with a workspace and lines of its own) unless the run's
+// Threads is 1: what it shares with other calls must be safe for that.
 using TGroupAnalysis = std::function<void(TAnova1Way& ctx, const TAnalysisSettings& settings,
                                           TResultLines& lines, TGroupRun& run)>;
 

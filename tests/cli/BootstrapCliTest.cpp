@@ -148,6 +148,9 @@ TEST(BootstrapCli, AReplicateIsAPlainRunOfTheResampledSurvey) {
         };
         std::vector<TChecked> checked;
         TMemoryResultLines ignored;
+        // One group at a time: the analysis below collects into checked.
+        TRunOptions oneByOne;
+        oneByOne.Threads = 1;
         const TRunStatus status = RunAnalysis(
             s, ignored,
             [&](TAnova1Way& ctx, const TAnalysisSettings& settings, TResultLines&, TGroupRun& run) {
@@ -165,7 +168,8 @@ TEST(BootstrapCli, AReplicateIsAPlainRunOfTheResampledSurvey) {
                     frame.Estimate(c.Draws.data(), scratch, c.Figures);
                     checked.push_back(c);
                 }
-            });
+            },
+            oneByOne);
         ASSERT_TRUE(status.Ok());
         ASSERT_EQ(checked.size(), 12u);
         int shown = 0;

@@ -22,6 +22,13 @@ struct Handed {
     std::vector<double> Values;
 };
 
+// Runs whose analysis collects into shared state take one group at a time.
+TRunOptions OneByOne() {
+    TRunOptions options;
+    options.Threads = 1;
+    return options;
+}
+
 // A per-group analysis that notes what it was handed.
 TGroupAnalysis Recorder(std::vector<Handed>& handed) {
     return [&handed](TAnova1Way& ctx, const TAnalysisSettings&, TResultLines& lines, TGroupRun&) {
@@ -61,7 +68,7 @@ protected:
         File.Write(Utf8ToCp932(utf8Survey));
         TAnalysisSettings s = settings;
         s.FileName = File.Path;
-        return RunAnalysis(s, Document, Recorder(handed));
+        return RunAnalysis(s, Document, Recorder(handed), OneByOne());
     }
     std::vector<Handed> handed;
     TempFile File{""};
@@ -181,7 +188,7 @@ TEST_F(Driver, MissingFileOrFolder) {
     for (const std::string& path :
          {std::string("/nonexistent/survey.csv"), std::string("/tmp"), removedPath}) {
         TAnalysisSettings s = Columns(path, {0}, {}, 1);
-        const TRunStatus status = RunAnalysis(s, lines, Recorder(handed));
+        const TRunStatus status = RunAnalysis(s, lines, Recorder(handed), OneByOne());
         EXPECT_EQ(status.Error, TRunError::CannotOpen);
         EXPECT_NE(RunErrorMessage(status, path).find("[" + path + "]を開けませんでした"),
                   std::string::npos);

@@ -198,6 +198,7 @@ TNoticeRun RunWithNotices(const std::string& utf8Survey, bool skipMissing) {
     TNoticeRun run;
     TRunOptions options;
     options.Input.SkipMissing = skipMissing;
+    options.Threads = 1; // the analysis below collects into run
     options.Notice = [&](const TNotice& n) {
         run.Notices.push_back(n.Group.empty() ? n.Text : n.Group + " " + n.Text);
     };
