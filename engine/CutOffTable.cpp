@@ -90,7 +90,8 @@ bool TCutOffTable::Read(const std::string& path, const TInputOptions& input,
             row.ClassTexts.push_back(field(c));
             if (!row.ClassTexts.back().empty()) ++row.Given;
         }
-        row.Column = field(nClasses);
+        // Cut as the run cuts the analysis column's name, once.
+        row.Column = Cut(field(nClasses), ColumnNameLimit);
         row.CutOffs = field(nClasses + 1);
         if (row.Column.empty()) return fail(K::NoColumn, line);
         if (!ValidCutOffText(row.CutOffs)) {
@@ -130,7 +131,7 @@ const std::string* TCutOffTable::Find(const std::vector<int>& positions,
     const TRow* best = nullptr;
     const TRow* tie = nullptr;
     for (const TRow& row : Rows) {
-        if (Cut(row.Column, ColumnNameLimit) != column) continue;
+        if (row.Column != column) continue;
         bool matches = true;
         for (std::size_t c = 0; c < positions.size() && matches; ++c)
             matches = row.ClassTexts[c].empty() ||

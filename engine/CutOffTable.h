@@ -50,9 +50,9 @@ public:
     struct TRow {
         std::int64_t Line = 0;
         std::vector<std::string> ClassTexts; // by the table's class columns; "" matches any
-        std::string Column;                  // the analysis column's header text
-        std::string CutOffs;                 // the cut-off text
-        int Given = 0;                       // class cells given
+        std::string Column;  // the analysis column's header text, cut as the run cuts it
+        std::string CutOffs; // the cut-off text
+        int Given = 0;       // class cells given
     };
 
     // Reads the table at path, opened by open (a CSV file when empty).

@@ -25,11 +25,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import compare  # noqa: E402
 import gensurvey  # noqa: E402
-
-
-def run(cli, path, args):
-    p = subprocess.run([cli, path] + args, capture_output=True)
-    return p.returncode, p.stdout
+from same_bytes import run  # noqa: E402
 
 
 def without_nutrient(args):
