@@ -76,3 +76,9 @@ awk -v b="$mbest" -v m="$mmed" 'BEGIN { printf "peak RSS:  best %.1f MiB, median
 if [ "$persons" -eq 5000000 ]; then
     [ "${mmed%.*}" -le 4194304 ] && echo "memory goal (4 GiB): met" || echo "memory goal (4 GiB): MISSED"
 fi
+
+# Where the time goes: one more run that reports its stages (the group steps
+# summed over the threads that did them).
+"$cli" "$survey" --nutrient 6 --id 1 --id 2 --id 3 --class 4 --class 5 \
+    --method "$method" --output standard -o /dev/null --stage-times 2>&1 |
+    sed -n '/所要時間/,$p'

@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include <charconv>
 #include <memory>
 
 #include "cli/CliPlots.h"
@@ -55,6 +56,37 @@ int ListColumns(const THeader& header, bool cp932, std::FILE* out, std::FILE* er
     return ExitOk;
 }
 
+// The stages' times, in seconds with three decimals; the group steps are
+// summed over the threads, so that they may add up to more than the
+// groups' wall time.
+std::string StageTimesText(const TStageTimes& times, double total) {
+    static const std::pair<TStage, const char*> rows[] = {
+        {TStage::Count, "調査データを開いて行を数える"},
+        {TStage::Read, "行を記録にする"},
+        {TStage::SortByClass, "分類変数の順に並べる"},
+        {TStage::SortByPerson, "個人の順に並べる"},
+        {TStage::Arrange, "分析変数を並べる"},
+        {TStage::Groups, "グループの計算（経過時間）"},
+        {TStage::Fill, "　記録を作業域に写す（スレッドの合計）"},
+        {TStage::Transform, "　正規化変換（スレッドの合計）"},
+        {TStage::Anova, "　分散分析（スレッドの合計）"},
+        {TStage::Habitual, "　習慣的摂取量（スレッドの合計）"},
+        {TStage::Percentiles, "　パーセンタイル（スレッドの合計）"},
+        {TStage::Analysis, "　グループの解析全体（スレッドの合計）"},
+        {TStage::Write, "計算結果を書き出す"},
+    };
+    auto seconds = [](double s) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, s, std::chars_format::fixed, 3);
+        return std::string(text, end.ptr);
+    };
+    std::string text = "habitual-cli: 所要時間（秒）\n";
+    for (const auto& [stage, name] : rows)
+        text += "  " + seconds(times.Seconds(stage)) + "  " + name + "\n";
+    text += "  " + seconds(total) + "  合計\n";
+    return text;
+}
+
 // Column references to positions; false after reporting the first unknown one.
 bool Resolve(const THeader& header, const std::vector<std::string>& refs, std::int32_t* columns,
              const char* option, std::FILE* err) {
@@ -73,6 +105,7 @@ bool Resolve(const THeader& header, const std::vector<std::string>& refs, std::i
 }
 
 int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    const auto start = std::chrono::steady_clock::now();
     TCliOptions o;
     std::string error;
     if (!ParseOptions(args, o, error)) return UsageError(err, error);
@@ -155,6 +188,8 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     options.Bootstrap.Level = o.Level;
     options.Bootstrap.Threads = o.Threads;
     options.NoticesInDocument = o.WriteNotices;
+    TStageTimes times;
+    if (o.StageTimes) options.Times = &times;
     options.Notice = [err](const TNotice& notice) {
         const bool warning = notice.Level == TNotice::TLevel::Warning;
         Tell(err, std::string(warning ? "注意: " : "参考: ") + notice.Group +
@@ -176,16 +211,24 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     std::string plotError;
     const bool plotsWritten = !plots || plots->Finish(plotError);
 
-    std::string bytes;
-    if (o.Utf8) {
-        for (std::string& line : document.Lines) line = Cp932ToUtf8(line);
+    {
+        TStageTimer write(options.Times, TStage::Write);
+        if (o.Utf8) {
+            for (std::string& line : document.Lines) line = Cp932ToUtf8(line);
+        }
+        const std::string bytes = JoinResultsLines(document.Lines);
+        if (o.OutputFile.empty()) {
+            if (!WriteAllTo(out, bytes)) return Failure(err, messages::ResultsNotWrittenToStdout());
+        } else if (!SaveFile(o.OutputFile, bytes)) {
+            return Failure(err, messages::ResultsNotWritten(o.OutputFile));
+        }
     }
-    bytes = JoinResultsLines(document.Lines);
-    if (o.OutputFile.empty()) {
-        if (!WriteAllTo(out, bytes)) return Failure(err, messages::ResultsNotWrittenToStdout());
-    } else if (!SaveFile(o.OutputFile, bytes)) {
-        return Failure(err, messages::ResultsNotWritten(o.OutputFile));
-    }
+    if (o.StageTimes)
+        WriteText(
+            err,
+            StageTimesText(
+                times,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()));
     // The results are written even when a plot is not.
     if (!plotsWritten) return Failure(err, plotError);
     return ExitOk;

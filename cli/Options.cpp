@@ -37,7 +37,7 @@ const char* UsageText() {
            "               [--input-encoding auto|cp932|utf-8] [--sheet シート] [--skip-missing]\n"
            "               [--plots 出力フォルダ [--log-axis]]\n"
            "               [--bootstrap 反復回数 [--seed 乱数シード] [--level 90|95|99]]\n"
-           "               [--threads スレッド数] [--write-notices]\n"
+           "               [--threads スレッド数] [--write-notices] [--stage-times]\n"
            "  habitual-cli 調査データ.csv --columns\n"
            "\n"
            "  調査データは CSV ファイル（Shift-JIS か UTF-8）か Excel ブック（.xlsx）です。\n"
@@ -76,6 +76,7 @@ const char* UsageText() {
            "  --level              信頼水準（%）。90, 95（既定）, 99\n"
            "  --threads            計算に使うスレッド数（既定はコア数。結果は変わりません）\n"
            "  --write-notices      注意事項を計算結果にも書き出す（標準エラーには常に出力）\n"
+           "  --stage-times        処理の段階ごとの所要時間を標準エラーに出力する\n"
            "  --columns            見出し行の列の一覧を表示して終了（--encoding cp932 "
            "の指定がなければ UTF-8）\n"
            "  --help, --version    この説明、版数を表示して終了\n"
@@ -234,6 +235,8 @@ bool ParseOptions(const std::vector<std::string>& args, TCliOptions& o, std::str
             }
         } else if (arg == "--write-notices") {
             o.WriteNotices = true;
+        } else if (arg == "--stage-times") {
+            o.StageTimes = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "知らないオプションです: " + arg;
             return false;

@@ -42,6 +42,7 @@ struct TCliOptions {
     bool SeedGiven = false, LevelGiven = false;
     // Whether the notices go into the results too.
     bool WriteNotices = false;
+    bool StageTimes = false; // the time of each stage of the run, on standard error
 };
 
 // Fills options from the arguments; returns false with a message (UTF-8)

@@ -16,6 +16,7 @@
 #include "engine/KeyArena.h"
 #include "engine/Records.h"
 #include "engine/Settings.h"
+#include "engine/StageTimes.h"
 
 namespace habitual {
 
@@ -85,6 +86,8 @@ public:
 
     // The run's key bytes, which PersonKey of the records names.
     const TKeyArena* Keys = nullptr;
+    // Where the steps add their times, if anywhere (not owned).
+    TStageTimes* Times = nullptr;
 
 private:
     void Release();

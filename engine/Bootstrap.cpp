@@ -50,10 +50,8 @@ TInterval& Slot(TDistributionIntervals& d, int figure) {
     return d.Shares[static_cast<std::size_t>(figure - Figure::FirstShare)];
 }
 
-int ThreadCount(const TBootstrapOptions& options) {
-    int threads = options.Threads;
-    if (threads <= 0) threads = static_cast<int>(std::thread::hardware_concurrency());
-    return std::clamp(threads, 1, std::max(1, options.Replicates));
+int ReplicateThreads(const TBootstrapOptions& options) {
+    return std::clamp(ThreadCount(options.Threads), 1, std::max(1, options.Replicates));
 }
 
 } // namespace
@@ -133,7 +131,7 @@ std::optional<TGroupIntervals> BootstrapGroup(const TAnova1Way& ctx,
     if (progress && !progress(0)) return std::nullopt;
     std::atomic<std::int32_t> next{0}, done{0};
     TWorkers workers;
-    workers.Start(ThreadCount(options), [&](int) {
+    workers.Start(ReplicateThreads(options), [&](int) {
         TReplicateScratch scratch;
         std::vector<std::int32_t> count(static_cast<std::size_t>(persons));
         while (!workers.Stop) {

@@ -10,9 +10,19 @@ void EstimateGroup(TAnova1Way& ctx, const TAnalysisSettings& settings) {
     ctx.NormalizeMethod = settings.NormalizeMethod;
     ctx.VWSpec = std::fabs(ParseDecimal(settings.VWText));
     ctx.VWBRatioSpec = std::fabs(ParseDecimal(settings.VWBRatioText));
-    Transform(ctx, settings);
-    Anova(ctx, settings);
-    EstimateHabitual(ctx, settings);
+    {
+        TStageTimer t(ctx.Times, TStage::Transform);
+        Transform(ctx, settings);
+    }
+    {
+        TStageTimer t(ctx.Times, TStage::Anova);
+        Anova(ctx, settings);
+    }
+    {
+        TStageTimer t(ctx.Times, TStage::Habitual);
+        EstimateHabitual(ctx, settings);
+    }
+    TStageTimer t(ctx.Times, TStage::Percentiles);
     ComputePercentiles(ctx);
 }
 

@@ -14,9 +14,8 @@ namespace habitual {
 struct TIntakeRecord {
     TKey PersonKey;                // ID column texts joined by 0x01
     std::uint64_t PersonPrefix[2]; // KeyPrefix of PersonKey at 0 and 8
-    TKey ClassKey;                 // classification column texts joined by 0x01
     std::int32_t RowNo;            // data row number, from 1
-    std::int32_t ClassNo;          // index of ClassKey among the run's distinct keys
+    std::int32_t ClassNo;          // which of the run's distinct classification keys
     double Value;                  // analysis column, intake scale (units of the survey file)
 };
 

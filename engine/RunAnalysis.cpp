@@ -126,13 +126,14 @@ public:
 
     // Analyses every job and hands each one's output on in their order.
     TRunStatus Go(TResultLines& lines) {
-        int threads = Options.Threads > 0 ? Options.Threads
-                                          : static_cast<int>(std::thread::hardware_concurrency());
+        int threads = ThreadCount(Options.Threads);
         // A bootstrap resamples on threads of its own, one group after another.
         if (Options.Bootstrap.On()) threads = 1;
         threads = std::clamp(threads, 1, std::max(1, Analysed));
         auto first = std::make_unique<TAnova1Way>();
         if (!first->Allocate(Run.LargestGroup())) return {TRunError::OutOfMemory};
+        first->Times = Options.Times;
+        TStageTimer t(Options.Times, TStage::Groups);
         if (threads == 1) return OneByOne(*first, lines);
         return InParallel(std::move(first), threads, lines);
     }
@@ -160,6 +161,7 @@ private:
             auto ctx = std::make_unique<TAnova1Way>();
             // Where memory is short, fewer threads do the work.
             if (!ctx->Allocate(Run.LargestGroup())) break;
+            ctx->Times = Options.Times;
             spaces.push_back(std::move(ctx));
         }
         std::vector<std::unique_ptr<TJobOutput>> outputs(Jobs.size());
@@ -205,7 +207,10 @@ private:
         MakeHeading(Run, settings, group, heading, job.Column);
         if (Settings.OutType != OutForm::SummaryTable) AppendHeading(out.Lines, heading);
         if (job.Records < 2) return;
-        Run.FillGroup(group, ctx, job.Column);
+        {
+            TStageTimer t(Options.Times, TStage::Fill);
+            Run.FillGroup(group, ctx, job.Column);
+        }
         TGroupRun groupRun;
         groupRun.GroupIndex = job.Index;
         groupRun.Options = &Options;
@@ -218,7 +223,10 @@ private:
                 return Options.Bootstrap.Progress((before + done) / analysed);
             };
         }
-        AnalyseGroup(ctx, settings, out.Lines, groupRun);
+        {
+            TStageTimer t(Options.Times, TStage::Analysis);
+            AnalyseGroup(ctx, settings, out.Lines, groupRun);
+        }
         if (groupRun.Cancelled) {
             out.Cancelled = true;
             return;
@@ -254,6 +262,8 @@ private:
 TRunStatus Run(const TAnalysisSettings& settings, TResultLines& lines,
                const TGroupAnalysis& analyseGroup, const TRunOptions& options) {
     auto run = std::make_unique<TRunData>();
+    run->Times = options.Times;
+    run->Threads = options.Threads;
     if (const TRunStatus status = run->Read(settings, options.Input, options.Open, options.Columns);
         !status.Ok())
         return status;

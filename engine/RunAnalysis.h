@@ -51,6 +51,8 @@ struct TRunOptions {
     // with any number. A run with a bootstrap analyses one group at a time,
     // resampling on its Threads.
     std::int32_t Threads = 0;
+    // Where the run adds the times of its stages, if anywhere (not owned).
+    TStageTimes* Times = nullptr;
 };
 
 // What a run tells the analysis of one group, and what the analysis hands

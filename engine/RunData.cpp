@@ -4,13 +4,18 @@
 #include <memory>
 #include <new>
 #include <numeric>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "engine/Anova1Way.h"
 #include "engine/CsvFile.h"
 #include "engine/Decimal.h"
 #include "engine/Encoding.h"
 #include "engine/RecordArray.h"
+#include "engine/Workers.h"
 #include "platform/Files.h"
+#include "platform/Memory.h"
 
 namespace habitual {
 namespace {
@@ -120,6 +125,7 @@ TRunStatus InputStatus(const TInputProblem& problem) {
 
 TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions& input,
                           const TSurveyOpener& open, const TColumnChoice& columns) {
+    std::optional<TStageTimer> stage(std::in_place, Times, TStage::Count);
     TOpenedSurvey survey =
         open ? open(settings.FileName, input) : OpenCsvSurvey(settings.FileName, input);
     if (!survey.Source) {
@@ -139,6 +145,21 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
     if (!Allocate(n)) return {TRunError::OutOfMemory};
     ReserveKeys(size, n, Keys);
 
+    stage.emplace(Times, TStage::Read);
+    // The system zero-fills each new page of the records at its first write,
+    // which costs about as much as the reading itself on a large survey:
+    // another thread, where the run may use one, has it done ahead of the
+    // reader.
+    std::jthread populate; // joined on every way out
+    if (const std::size_t bytes = static_cast<std::size_t>(n) * sizeof(TIntakeRecord);
+        bytes >= (std::size_t{8} << 20) && ThreadCount(Threads) > 1) {
+        try {
+            populate =
+                std::jthread([records = AllRecords, bytes] { PopulatePages(records, bytes); });
+        } catch (const std::system_error&) {
+            // Without a thread the pages come as the records are written.
+        }
+    }
     reader->NextRow();
     std::vector<std::int32_t> list = columns.List;
     if (columns.AllNumeric)
@@ -159,6 +180,7 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
         columns.AllNumeric ? TCsvFile::MaxRowFields : FieldsNeeded(settings, Columns);
     TRunStatus status =
         ReadRecords(*reader, settings, n, input.SkipMissing, fieldsNeeded, columns.AllNumeric);
+    if (populate.joinable()) populate.join();
     reader->Close();
     if (status.Ok() && columns.AllNumeric) {
         // Only the columns whose every field is a number or blank, and some
@@ -175,8 +197,11 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
         Release();
         return status;
     }
+    stage.emplace(Times, TStage::SortByClass);
     SortByClassKey();
+    stage.emplace(Times, TStage::SortByPerson);
     SortByPerson();
+    stage.emplace(Times, TStage::Arrange);
     ArrangeColumns(input.SkipMissing);
     return {};
 }
@@ -263,7 +288,6 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& sett
         rec.PersonPrefix[0] = KeyPrefix(personKey, 0);
         rec.PersonPrefix[1] = KeyPrefix(personKey, 8);
         rec.ClassNo = classNo;
-        rec.ClassKey = ClassKeys[static_cast<std::size_t>(classNo)];
         ++ClassSizes[static_cast<std::size_t>(classNo)];
     }
     if (reader.ReadFailed()) return {TRunError::ReadFailed};
@@ -320,7 +344,11 @@ void TRunData::SortByPerson() {
             if (const int c = Keys.Compare(a.PersonKey, b.PersonKey); c != 0) return c < 0;
         return a.RowNo < b.RowNo;
     };
-    for (const TGroupRange& g : Groups) std::sort(AllRecords + g.Begin, AllRecords + g.End, less);
+    // The groups are sorted at once on the run's threads.
+    const int threads = NAll < 100000 ? 1 : ThreadCount(Threads);
+    ShareOut(threads, Groups.size(), [&](std::size_t i) {
+        std::sort(AllRecords + Groups[i].Begin, AllRecords + Groups[i].End, less);
+    });
 }
 
 // Brings what the columns hold per data row into the records' order: the

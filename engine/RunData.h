@@ -15,6 +15,7 @@
 #include "engine/Records.h"
 #include "engine/RowTally.h"
 #include "engine/Settings.h"
+#include "engine/StageTimes.h"
 #include "engine/SurveyInput.h"
 
 namespace habitual {
@@ -123,7 +124,9 @@ public:
     std::vector<TValueColumn> Columns;   // the analysis columns, in the order asked for
     std::string ClassNames[3];           // of the classification columns (<= 63 bytes); "" unused
     TSurveyFormat Format = TSurveyFormat::Cp932;
-    TRowTally SkippedWithText; // lines skipped as blank although they held text
+    TRowTally SkippedWithText;    // lines skipped as blank although they held text
+    TStageTimes* Times = nullptr; // where Read adds its stages' times, if anywhere
+    std::int32_t Threads = 0;     // threads Read may use (0: one per core)
 
 private:
     TRunStatus ReadRecords(class TCsvFile& reader, const TAnalysisSettings& settings,

@@ -5,6 +5,7 @@
 // when the object goes, however the calling thread leaves.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <exception>
@@ -15,6 +16,13 @@
 #include <vector>
 
 namespace habitual {
+
+// The threads a caller's setting asks for: the number given, or one per core
+// when it is 0 or less.
+inline int ThreadCount(int asked) {
+    if (asked > 0) return asked;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 class TWorkers {
 public:
@@ -68,5 +76,30 @@ public:
 private:
     std::vector<std::thread> Threads;
 };
+
+// Calls work(i) for every i in [0, n), on up to threads threads (the calling
+// thread among them), each taking the next i in turn; returns when all are
+// done, rethrowing the first exception one threw.
+template <class Work> void ShareOut(int threads, std::size_t n, const Work& work) {
+    std::atomic<std::size_t> next{0};
+    auto loop = [&] {
+        for (std::size_t i = next++; i < n; i = next++) work(i);
+    };
+    if (threads <= 1 || n <= 1) {
+        loop();
+        return;
+    }
+    TWorkers workers;
+    workers.Start(threads - 1, [&](int) { loop(); });
+    try {
+        loop();
+    } catch (...) {
+        next = n; // the others stop at their next item
+        throw;
+    }
+    // The workers' loops do not look at Stop: joining waits for their items.
+    workers.Join();
+    if (workers.Failure) std::rethrow_exception(workers.Failure);
+}
 
 } // namespace habitual

@@ -15,4 +15,10 @@ void FreeAligned(void* memory);
 // users with a special privilege, so there it does nothing).
 void AdviseHugePages(void* memory, std::size_t bytes);
 
+// Has the system give a block its pages now, without changing its contents,
+// so that the first writes into it need not wait for them; safe while other
+// threads write into the block. A hint only: where the system cannot, the
+// pages come with the first writes as usual.
+void PopulatePages(void* memory, std::size_t bytes);
+
 } // namespace habitual

@@ -19,4 +19,14 @@ void AdviseHugePages(void* memory, std::size_t bytes) {
     madvise(memory, bytes, MADV_HUGEPAGE);
 }
 
+void PopulatePages(void* memory, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+    // Linux 5.14 and later; older systems refuse the advice, which is harmless.
+    madvise(memory, bytes, MADV_POPULATE_WRITE);
+#else
+    (void)memory;
+    (void)bytes;
+#endif
+}
+
 } // namespace habitual

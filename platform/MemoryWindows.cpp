@@ -17,4 +17,9 @@ void AdviseHugePages(void*, std::size_t) {
     // users lack; the arrays use the usual pages.
 }
 
+void PopulatePages(void*, std::size_t) {
+    // Windows has no advice that commits pages without touching them; the
+    // pages come with the first writes.
+}
+
 } // namespace habitual

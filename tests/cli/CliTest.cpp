@@ -356,3 +356,49 @@ TEST(Cli, TheProgramTakesJapaneseNamesOnItsCommandLine) {
     EXPECT_EQ(missing.Status, 1);
     EXPECT_NE(missing.Err.find("ない調査.csv]"), std::string::npos) << missing.Err;
 }
+
+// A survey large enough that the run sorts its groups on several threads,
+// with keys of every length (a person's key longer than 16 bytes is ordered
+// by its whole text) and persons of one to three days: the document is the
+// same with one thread and two, and timing the stages changes nothing in it.
+TEST(Cli, ALargeSurveyGivesTheSameDocumentOnAnyThreadsAndWithStageTimes) {
+    std::string csv = "id,sex,age,value\r\n";
+    std::uint64_t state = 12345;
+    auto next = [&state](std::uint64_t bound) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        return (state >> 33) % bound;
+    };
+    std::int32_t rows = 0;
+    for (int person = 0; rows < 120000; ++person) {
+        // Long keys share their first 16 bytes, so that only the rest tells them apart.
+        const std::string id = person % 3 == 0 ? "person-with-a-long-key-" + std::to_string(person)
+                                               : std::to_string(person);
+        const std::string group = std::to_string(1 + person % 2) + "," + std::to_string(person % 5);
+        const int days = 1 + static_cast<int>(next(3));
+        for (int d = 0; d < days; ++d, ++rows)
+            csv += id + "," + group + "," + std::to_string(500 + next(3000)) + "." +
+                   std::to_string(next(10)) + "\r\n";
+    }
+    TempFile survey(csv);
+    for (const char* output : {"standard", "data"}) {
+        const std::vector<std::string> args = {survey.Path, "--id",     "1",   "--class",
+                                               "2",         "--class",  "3",   "--nutrient",
+                                               "4",         "--output", output};
+        auto with = [&args](std::vector<std::string> more) {
+            std::vector<std::string> all = args;
+            all.insert(all.end(), more.begin(), more.end());
+            return RunTool(all);
+        };
+        const Outcome one = with({"--threads", "1"});
+        ASSERT_EQ(one.Status, 0) << one.Err;
+        const Outcome two = with({"--threads", "2"});
+        ASSERT_EQ(two.Status, 0) << two.Err;
+        EXPECT_TRUE(one.Out == two.Out) << output;
+        const Outcome timed = with({"--threads", "2", "--stage-times"});
+        ASSERT_EQ(timed.Status, 0) << timed.Err;
+        EXPECT_TRUE(timed.Out == one.Out) << output;
+        for (const char* line : {"所要時間（秒）", "個人の順に並べる", "正規化変換", "合計"})
+            EXPECT_NE(timed.Err.find(line), std::string::npos) << line << "\n" << timed.Err;
+        EXPECT_EQ(one.Err.find("所要時間"), std::string::npos);
+    }
+}
