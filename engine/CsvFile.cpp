@@ -275,6 +275,38 @@ void TCsvFile::CountRows() {
     Rewind();
 }
 
+int TCsvFile::ReadCountedRow(const char** fields, int maxFields, bool& counts) {
+    for (;;) {
+        if (!ReadLine(Line, LineSize)) return -1;
+        if (!HasContent(Line)) {
+            if (HoldsHiddenText(Line)) SkippedWithText.Add(PhysicalLine);
+            continue;
+        }
+        const int n = SplitRow(Line, FieldText, fields, maxFields);
+        // The split leaves the line as it was; only a row of one field needs
+        // a second look.
+        bool firstHasText = false;
+        counts = n > 1 || CountFields(Line, 2, firstHasText) > 1 || firstHasText;
+        return n;
+    }
+}
+
+std::int64_t TCsvFile::RowBound() {
+    Rewind();
+    std::int64_t lineFeeds = 0, bytes = 0;
+    while (Refill()) {
+        const unsigned char* p = Buffer;
+        lineFeeds += std::count(p, p + BufferEnd, '\n');
+        bytes += BufferEnd;
+        BufferPos = BufferEnd;
+    }
+    const bool failed = ReadError;
+    Rewind();
+    ReadError = ReadError || failed;
+    // A line of L bytes gives at most L / (LineSize - 1) + 1 pieces.
+    return lineFeeds + 1 + bytes / (LineSize - 1) + 1;
+}
+
 void TCsvFile::NextRow() {
     NFields = ReadRow(Fields, MaxRowFields);
 }

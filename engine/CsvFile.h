@@ -44,6 +44,15 @@ public:
     void CountRows();
     void NextRow();
     int ReadRow(const char** fields, int maxFields);
+    // Reads the next row as ReadRow does, adding the lines it skips as blank
+    // although they held text to SkippedWithText, as CountRows does; counts
+    // tells whether the row is one CountRows would count up to (more than
+    // one field, or text in the first).
+    int ReadCountedRow(const char** fields, int maxFields, bool& counts);
+    // At least the number of rows ReadRow can read from the start: the lines
+    // and the pieces long lines are cut into. Reads the data through (quickly:
+    // line feeds only) and rewinds.
+    std::int64_t RowBound();
     bool ReadLine(char* buffer, int size);
     int SplitRow(char* line, char* fieldText, const char** fields, int maxFields);
     char* ParseField(char* pos, char*& out);

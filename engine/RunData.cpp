@@ -1,6 +1,7 @@
 #include "engine/RunData.h"
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <new>
 #include <numeric>
@@ -136,12 +137,19 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
     const std::uint64_t size = survey.Source->SizeHint();
     auto reader = std::make_unique<TCsvFile>();
     reader->Attach(std::move(survey.Source));
-    reader->CountRows();
+    // One pass reads the rows; a quick one before it bounds their number, so
+    // that the records are had at once.
+    const std::int64_t bound = reader->RowBound();
     if (reader->ReadFailed()) return {TRunError::ReadFailed};
-    if (reader->NRows == 0) return {TRunError::NoRows};
-    SkippedWithText = reader->SkippedWithText;
-
-    const std::int32_t n = reader->NRows - 1;
+    SkippedWithText = {};
+    reader->SkippedWithText = {};
+    bool headerCounts = false;
+    reader->NFields = reader->ReadCountedRow(reader->Fields, TCsvFile::MaxRowFields, headerCounts);
+    if (reader->NFields < 0) {
+        return {reader->ReadFailed() ? TRunError::ReadFailed : TRunError::NoRows};
+    }
+    const auto n = static_cast<std::int32_t>(
+        std::min<std::int64_t>(bound - 1, std::numeric_limits<std::int32_t>::max()));
     if (!Allocate(n)) return {TRunError::OutOfMemory};
     ReserveKeys(size, n, Keys);
 
@@ -160,7 +168,6 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
             // Without a thread the pages come as the records are written.
         }
     }
-    reader->NextRow();
     std::vector<std::int32_t> list = columns.List;
     if (columns.AllNumeric)
         list = CandidateColumns(settings, reader->NFields);
@@ -181,7 +188,10 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
     TRunStatus status =
         ReadRecords(*reader, settings, n, input.SkipMissing, fieldsNeeded, columns.AllNumeric);
     if (populate.joinable()) populate.join();
+    SkippedWithText = reader->SkippedWithText;
     reader->Close();
+    // A file whose every row is blank but for spaces and quotes has no rows.
+    if (status.Ok() && !headerCounts && NAll == 0) status = {TRunError::NoRows};
     if (status.Ok() && columns.AllNumeric) {
         // Only the columns whose every field is a number or blank, and some
         // a number, are analysed.
@@ -234,17 +244,17 @@ void TRunData::KeepColumns(const std::vector<std::size_t>& keep) {
 }
 
 TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& settings,
-                                 std::int32_t dataRows, bool skipMissing, int fieldsNeeded,
+                                 std::int32_t capacity, bool skipMissing, int fieldsNeeded,
                                  bool checkNumbers) {
     std::string personKey, classKey;
     const std::size_t K = Columns.size();
-    if (K > 1) Values.reset(new double[static_cast<std::size_t>(dataRows) * K]);
+    if (K > 1) Values.reset(new double[static_cast<std::size_t>(capacity) * K]);
     ClassMissing.assign(K, {});
     NotNumberRows.assign(K, {});
     AllNumbers.assign(K, 1);
     AnyNumber.assign(K, 0);
-    for (std::int32_t i = 0; i < dataRows; ++i) {
-        reader.NFields = reader.ReadRow(reader.Fields, fieldsNeeded);
+    // Record i from the reader's current row.
+    auto take = [&](std::int32_t i) -> TRunStatus {
         TIntakeRecord& rec = AllRecords[i];
         rec.RowNo = i + 1;
         if (!JoinKey(reader, settings.IdColumns, personKey))
@@ -280,7 +290,7 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& sett
             ClassMissing[k][static_cast<std::size_t>(classNo)].Add(i + 1);
             if (skipMissing) {
                 std::vector<std::uint8_t>& rows = NotNumberRows[k];
-                if (rows.empty()) rows.assign(static_cast<std::size_t>(dataRows), 0);
+                if (rows.empty()) rows.assign(static_cast<std::size_t>(capacity), 0);
                 rows[static_cast<std::size_t>(i)] = 1;
             }
         }
@@ -289,7 +299,36 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& sett
         rec.PersonPrefix[1] = KeyPrefix(personKey, 8);
         rec.ClassNo = classNo;
         ++ClassSizes[static_cast<std::size_t>(classNo)];
+        return {};
+    };
+    // The data rows are those up to the last one that counts (as CountRows
+    // counts them): rows that do not count are taken only once one that
+    // counts follows them. They are blank: one empty field.
+    std::int32_t taken = 0, held = 0;
+    for (;;) {
+        bool counts = false;
+        const int nFields = reader.ReadCountedRow(reader.Fields, fieldsNeeded, counts);
+        if (nFields < 0) break;
+        if (!counts) {
+            ++held;
+            continue;
+        }
+        if (capacity - taken < held + 1) return {TRunError::OutOfMemory};
+        for (; held > 0; --held) {
+            static const char* const blank = "";
+            const char* fields[1] = {blank};
+            const int kept = reader.NFields;
+            reader.NFields = 1;
+            std::swap(reader.Fields[0], fields[0]);
+            const TRunStatus status = take(taken++);
+            std::swap(reader.Fields[0], fields[0]);
+            reader.NFields = kept;
+            if (!status.Ok()) return status;
+        }
+        reader.NFields = nFields;
+        if (const TRunStatus status = take(taken++); !status.Ok()) return status;
     }
+    NAll = taken;
     if (reader.ReadFailed()) return {TRunError::ReadFailed};
     return {};
 }

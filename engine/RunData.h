@@ -130,7 +130,7 @@ public:
 
 private:
     TRunStatus ReadRecords(class TCsvFile& reader, const TAnalysisSettings& settings,
-                           std::int32_t dataRows, bool skipMissing, int fieldsNeeded,
+                           std::int32_t capacity, bool skipMissing, int fieldsNeeded,
                            bool checkNumbers);
     void SortByClassKey();
     void SortByPerson();

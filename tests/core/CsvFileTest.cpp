@@ -89,6 +89,47 @@ TEST(CsvFile, CountsRowsUpToTheLastRowWithContent) {
     }
 }
 
+// The run reads its rows in one pass: the rows it reads as counting up to
+// the last one that counts, the lines it tallies as skipped, and the bound
+// it reserves for, all agree with the counting pass.
+TEST(CsvFile, OnePassCountsAsTheCountingPassDoes) {
+    const std::string cases[] = {
+        "h\n\n\n1\n2\n3\n",
+        "h,i\r\n1,2,3\r\n4",
+        "",
+        "\n \n,,\n",
+        "h\n1\n\"\"x\n",
+        "h,i\n1,2\n\"  \",\n",
+        "h,i\n1,2\n\"-\"\n,,\n   \n",
+        "h1,h2\n\x82\xa0\n1,2\n\x82\xa0,\x82\xa2\n",
+        "a\nb\x1A\x82\xa0\nc\n",
+        "h\n" + std::string(40000, 'x') + "\n" + std::string(16383, 'y'),
+        "\r\r\n\ra\r",
+    };
+    for (const std::string& bytes : cases) {
+        TempFile file(bytes);
+        auto reader = std::make_unique<TCsvFile>();
+        ASSERT_NE(reader->Open(file.Path.c_str(), "rt"), nullptr);
+        reader->CountRows();
+        const std::int32_t nRows = reader->NRows;
+        const TRowTally skipped = reader->SkippedWithText;
+
+        const std::int64_t bound = reader->RowBound();
+        reader->SkippedWithText = {};
+        std::int32_t read = 0, upToLastCounting = 0;
+        bool counts = false;
+        while (reader->ReadCountedRow(reader->Fields, TCsvFile::MaxRowFields, counts) >= 0) {
+            ++read;
+            if (counts) upToLastCounting = read;
+        }
+        EXPECT_EQ(upToLastCounting, nRows) << bytes;
+        EXPECT_LE(read, bound) << bytes;
+        EXPECT_EQ(reader->SkippedWithText.Count, skipped.Count) << bytes;
+        for (int k = 0; k < TRowTally::Kept; ++k)
+            EXPECT_EQ(reader->SkippedWithText.First[k], skipped.First[k]) << bytes;
+    }
+}
+
 TEST(CsvFile, TextModeRules) {
     EXPECT_EQ(ReadAll("a,b\r\nc,d\r\n").AllRows, ReadAll("a,b\nc,d\n").AllRows);
     EXPECT_EQ(ReadAll("a\nb\x1A"
