@@ -46,10 +46,16 @@ auto HabitValue(const TAnova1Way& ctx) {
 } // namespace
 
 void ComputePercentiles(TAnova1Way& ctx) {
-    SortByKey(ctx.Records, ctx.NData, ctx.SortRoomRecords,
-              [](const TGroupRecord& r) { return r.Transformed; });
-    SortByKey(ctx.Persons, ctx.NPerson, ctx.SortRoomPersons,
-              [](const TPersonRecord& p) { return p.ShrunkMean; });
+    // The workspace's scratch is free here: spare room for the sorts.
+    const std::size_t scratch = ctx.Scratch ? static_cast<std::size_t>(ctx.NAll) *
+                                                  TAnova1Way::ScratchPerRecord * sizeof(double)
+                                            : 0;
+    SortByKey(
+        ctx.Records, ctx.NData, ctx.SortRoomRecords,
+        [](const TGroupRecord& r) { return r.Transformed; }, ctx.Scratch, scratch);
+    SortByKey(
+        ctx.Persons, ctx.NPerson, ctx.SortRoomPersons,
+        [](const TPersonRecord& p) { return p.ShrunkMean; }, ctx.Scratch, scratch);
     FillPercentiles(ctx.PctDaily, ctx.NData, DailyValue(ctx));
     FillPercentiles(ctx.PctHabit, ctx.NPerson, HabitValue(ctx));
 }

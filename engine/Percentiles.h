@@ -5,7 +5,7 @@
 // ComputePercentiles
 //   Reads:    Records[0 .. NData) and Persons[0 .. NPerson) as left by the
 //             earlier steps.
-//   Writes:   PctDaily and PctHabit.
+//   Writes:   PctDaily and PctHabit; uses Scratch as sort room.
 //   Reorders: Records ascending by Transformed, Persons ascending by
 //             ShrunkMean (values that are not numbers last).
 // The other operations store nothing: each is one pass over the values in

@@ -494,17 +494,34 @@ TEST(SortByKey, LargeGroupsSortLikeTheComparison) {
     const double specials[] = {0.0, -0.0, INFINITY, -INFINITY, NAN, -NAN, 1e-320, -1e-320, 5, 5};
     for (int i = 0; i < 50; ++i)
         for (double v : specials) keys.push_back(v);
-    std::vector<TGroupRecord> records(keys.size()), room(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) records[i].Transformed = keys[i];
-    SortByKey(records.data(), static_cast<std::int32_t>(records.size()), room.data(),
-              [](const TGroupRecord& r) { return r.Transformed; });
     std::vector<double> expected = keys;
     std::sort(expected.begin(), expected.end(), LessNanLast);
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const double got = records[i].Transformed, want = expected[i];
-        if (std::isnan(want))
-            EXPECT_TRUE(std::isnan(got)) << i;
-        else
-            EXPECT_EQ(got, want) << i; // -0 and 0 compare equal, as in the comparison
+    // Without spare room the records' order is walked in place; with it
+    // (enough, or too little to be used) they are gathered.
+    for (const std::size_t spareRecords : {std::size_t{0}, keys.size(), keys.size() / 8}) {
+        std::vector<TGroupRecord> records(keys.size()), room(keys.size());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            records[i].Transformed = keys[i];
+            records[i].RowNo = static_cast<std::int32_t>(i);
+        }
+        std::vector<double> spare(spareRecords * sizeof(TGroupRecord) / sizeof(double));
+        SortByKey(
+            records.data(), static_cast<std::int32_t>(records.size()), room.data(),
+            [](const TGroupRecord& r) { return r.Transformed; },
+            spare.empty() ? nullptr : spare.data(), spare.size() * sizeof(double));
+        std::vector<bool> seen(keys.size());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const double got = records[i].Transformed, want = expected[i];
+            if (std::isnan(want))
+                EXPECT_TRUE(std::isnan(got)) << i;
+            else
+                EXPECT_EQ(got, want) << i; // -0 and 0 compare equal, as in the comparison
+            // Every record is there once, whole.
+            const auto row = static_cast<std::size_t>(records[i].RowNo);
+            ASSERT_LT(row, keys.size());
+            EXPECT_FALSE(seen[row]) << i;
+            seen[row] = true;
+            EXPECT_EQ(SortableBits(records[i].Transformed), SortableBits(keys[row])) << i;
+        }
     }
 }
