@@ -4,9 +4,10 @@
 // source (Attach): a UTF-8 file or a workbook sheet, with the same rules.
 //
 // Field texts live in the reader's own buffer (FieldText): the pointers in
-// Fields, and those ReadRow stores into a caller's array, stay valid until
-// the next ReadRow, NextRow, CountRows, Rewind, Open or Close, and never
-// after the reader is destroyed. Copy what must outlive the row.
+// Fields, and those ReadRow and ReadCountedRow store into a caller's array,
+// stay valid until the next ReadRow, ReadCountedRow, NextRow, CountRows,
+// RowBound, Rewind, Open or Close, and never after the reader is destroyed. Copy what must outlive
+// the row.
 #pragma once
 
 #include <cstdint>
@@ -69,9 +70,9 @@ public:
     // The physical line (from 1, LF counted) that the last line read belongs
     // to; a long line's pieces share its number. For a sheet, its row.
     std::int64_t LineNo() const { return PhysicalLine; }
-    // Set by CountRows: the lines skipped as blank although they held text
-    // (bytes 0x80 and above only, besides commas, quotes, spaces and control
-    // bytes), by physical line.
+    // Set by CountRows, added to by ReadCountedRow: the lines skipped as blank although they held
+    // text (bytes 0x80 and above only, besides commas, quotes, spaces and control bytes), by
+    // physical line.
     TRowTally SkippedWithText;
 
     std::FILE* File = nullptr;

@@ -32,19 +32,9 @@ constexpr double Smallest = 1e-150, Largest = 1e150;
 
 namespace {
 
-// Sums in four parts, which the compiler can keep in vector registers; the
-// rounding bound below holds for any order of summation.
-template <class Term> double SumOf(std::int32_t from, std::int32_t to, Term term) {
-    double part[4] = {0, 0, 0, 0};
-    std::int32_t i = from;
-    for (; i + 4 <= to; i += 4)
-        for (int j = 0; j < 4; ++j) part[j] += term(i + j);
-    for (; i < to; ++i) part[0] += term(i);
-    return (part[0] + part[1]) + (part[2] + part[3]);
-}
-
-// Two sums of SumOf's kind in one pass over the values: each the very sum
-// SumOf gives, in the same parts and order.
+// Two sums in one pass over the values, each in four parts, which the
+// compiler can keep in vector registers; the rounding bound below holds for
+// any order of summation.
 template <class TermA, class TermB>
 void SumsOf(std::int32_t from, std::int32_t to, TermA a, TermB b, double& sumA, double& sumB) {
     double partA[4] = {0, 0, 0, 0}, partB[4] = {0, 0, 0, 0};
@@ -88,11 +78,14 @@ TPowerScreen ScreenPowers(const double* sorted, const double* z, std::int32_t n,
         logs[i] = Log(sorted[i]);
         maxLog = std::fmax(maxLog, std::fabs(logs[i]));
     }
-    const double sz2 = SumOf(0, n, [z](std::int32_t i) { return z[i] * z[i]; });
-    const double szz = SumOf(0, n, [z, zMean](std::int32_t i) {
-        const double d = z[i] - zMean;
-        return d * d;
-    });
+    double sz2 = 0, szz = 0;
+    SumsOf(
+        0, n, [z](std::int32_t i) { return z[i] * z[i]; },
+        [z, zMean](std::int32_t i) {
+            const double d = z[i] - zMean;
+            return d * d;
+        },
+        sz2, szz);
     if (!(szz > 0)) return screen;
     const double rhoZ = 1.01 * std::sqrt(sz2 / szz);
 

@@ -303,7 +303,7 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& sett
     };
     // The data rows are those up to the last one that counts (as CountRows
     // counts them): rows that do not count are taken only once one that
-    // counts follows them. They are blank: one empty field.
+    // counts follows them. They are blank: every field empty.
     std::int32_t taken = 0, held = 0;
     for (;;) {
         bool counts = false;

@@ -11,7 +11,7 @@
 namespace habitual {
 
 enum class TStage : int {
-    Count,        // opening the survey and counting its rows
+    Count,        // opening the survey and bounding its rows (its line feeds counted)
     Read,         // rows to records
     SortByClass,  // records in classification-key order
     SortByPerson, // each group's records in person order
