@@ -16,7 +16,7 @@ std::unique_ptr<TFileSource> TFileSource::Open(const char* path) {
         std::fclose(f);
         return nullptr;
     }
-    return std::unique_ptr<TFileSource>(new TFileSource(f, *size));
+    return std::unique_ptr<TFileSource>(new TFileSource(f, *size, path));
 }
 
 TFileSource::~TFileSource() {
@@ -32,8 +32,17 @@ std::size_t TFileSource::Read(unsigned char* buffer, std::size_t size) {
 
 bool TFileSource::Rewind() {
     std::clearerr(Stream);
-    Error = !SetFilePosition(Stream, 0);
+    Error = !SetFilePosition(Stream, Start);
     return !Error;
+}
+
+std::unique_ptr<TByteSource> TFileSource::OpenAt(std::uint64_t offset) const {
+    // Opened again by name: a file replaced in between shows in its size.
+    std::unique_ptr<TFileSource> again = Open(Path.c_str());
+    if (!again || again->Size != Size || offset > Size) return nullptr;
+    again->Start = offset;
+    if (!again->Rewind()) return nullptr;
+    return again;
 }
 
 std::size_t TFileSource::ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size) {
@@ -50,6 +59,11 @@ std::size_t TMemorySource::Read(unsigned char* buffer, std::size_t size) {
     std::memcpy(buffer, Bytes.data() + Pos, n);
     Pos += n;
     return n;
+}
+
+std::unique_ptr<TByteSource> TMemorySource::OpenAt(std::uint64_t offset) const {
+    if (offset > Bytes.size()) return nullptr;
+    return std::make_unique<TMemorySource>(Bytes.substr(static_cast<std::size_t>(offset)));
 }
 
 } // namespace habitual

@@ -23,6 +23,13 @@ public:
     virtual bool Failed() const = 0;
     // About how many bytes the source gives in all (room to reserve).
     virtual std::uint64_t SizeHint() const = 0;
+    // A second source of the same bytes from offset on, read independently
+    // of this one (on another thread, say); nullptr where the bytes cannot
+    // be read twice at once.
+    virtual std::unique_ptr<TByteSource> OpenAt(std::uint64_t offset) const {
+        (void)offset;
+        return nullptr;
+    }
 };
 
 // A regular file, read as it is.
@@ -40,16 +47,21 @@ public:
     std::size_t Read(unsigned char* buffer, std::size_t size) override;
     bool Rewind() override;
     bool Failed() const override { return Error; }
-    std::uint64_t SizeHint() const override { return Size; }
+    std::uint64_t SizeHint() const override { return Size - Start; }
+    // The same file opened again, provided it still has the same size.
+    std::unique_ptr<TByteSource> OpenAt(std::uint64_t offset) const override;
     // Reads from offset without disturbing Read's position; the bytes read.
     std::size_t ReadAt(std::uint64_t offset, unsigned char* buffer, std::size_t size);
 
     std::FILE* File() const { return Stream; }
 
 private:
-    TFileSource(std::FILE* stream, std::uint64_t size) : Stream(stream), Size(size) {}
+    TFileSource(std::FILE* stream, std::uint64_t size, std::string path)
+        : Stream(stream), Size(size), Path(std::move(path)) {}
     std::FILE* Stream;
     std::uint64_t Size;
+    std::string Path;
+    std::uint64_t Start = 0; // where Rewind goes
     bool Error = false;
 };
 
@@ -64,6 +76,7 @@ public:
     }
     bool Failed() const override { return false; }
     std::uint64_t SizeHint() const override { return Bytes.size(); }
+    std::unique_ptr<TByteSource> OpenAt(std::uint64_t offset) const override;
 
 private:
     std::string Bytes;

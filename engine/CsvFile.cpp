@@ -58,6 +58,8 @@ void TCsvFile::Attach(std::unique_ptr<TByteSource> source) {
     Source = std::move(source);
     BufferPos = BufferEnd = 0;
     DataEnded = ReadError = false;
+    Consumed = 0;
+    End = UINT64_MAX;
     PhysicalLine = 0;
     AtLineStart = true;
 }
@@ -78,6 +80,7 @@ void TCsvFile::Rewind() {
     if (!Source) return;
     BufferPos = BufferEnd = 0;
     DataEnded = ReadError = false;
+    Consumed = 0;
     PhysicalLine = 0;
     AtLineStart = true;
     if (!Source->Rewind()) ReadError = DataEnded = true;
@@ -85,7 +88,11 @@ void TCsvFile::Rewind() {
 
 bool TCsvFile::Refill() {
     if (DataEnded || !Source) return false;
-    std::size_t n = Source->Read(Buffer, BufferSize);
+    const std::size_t n =
+        Consumed < End ? Source->Read(Buffer, static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                  BufferSize, End - Consumed)))
+                       : 0;
+    Consumed += n;
     if (n == 0) {
         if (Source->Failed()) ReadError = true;
         DataEnded = true;
@@ -291,20 +298,79 @@ int TCsvFile::ReadCountedRow(const char** fields, int maxFields, bool& counts) {
     }
 }
 
-std::int64_t TCsvFile::RowBound() {
+namespace {
+
+// A line of L bytes gives at most L / (LineSize - 1) + 1 pieces.
+std::int64_t BoundOf(std::int64_t lineFeeds, std::uint64_t bytes) {
+    return lineFeeds + 1 + static_cast<std::int64_t>(bytes / (TCsvFile::LineSize - 1)) + 1;
+}
+
+} // namespace
+
+std::int64_t TCsvFile::RowBound(TRowSplit* split) {
     Rewind();
-    std::int64_t lineFeeds = 0, bytes = 0;
+    const std::uint64_t middle = Source ? Source->SizeHint() / 2 : 0;
+    TRowSplit found;
+    bool looking = split != nullptr;
+    std::int64_t lineFeeds = 0;
     while (Refill()) {
         const unsigned char* p = Buffer;
-        lineFeeds += std::count(p, p + BufferEnd, '\n');
-        bytes += BufferEnd;
+        const unsigned char* end = p + BufferEnd;
+        if (looking) {
+            // The first line feed at or after the middle ends the first part,
+            // which must hold no 0x1A: that would end the data before the cut.
+            const std::uint64_t at = Consumed - static_cast<std::uint64_t>(BufferEnd);
+            const unsigned char* stop = end;
+            if (at + static_cast<std::uint64_t>(BufferEnd) > middle) {
+                const unsigned char* from = p + (middle > at ? middle - at : 0);
+                if (const void* lf =
+                        std::memchr(from, '\n', static_cast<std::size_t>(end - from))) {
+                    stop = static_cast<const unsigned char*>(lf) + 1;
+                    found.Offset = at + static_cast<std::uint64_t>(stop - p);
+                    found.LinesBefore = lineFeeds + std::count(p, stop, '\n');
+                    found.BoundBefore = BoundOf(found.LinesBefore, found.Offset);
+                    looking = false;
+                }
+            }
+            if (std::memchr(p, 0x1A, static_cast<std::size_t>(stop - p))) {
+                found = {};
+                looking = false;
+            }
+        }
+        lineFeeds += std::count(p, end, '\n');
         BufferPos = BufferEnd;
     }
+    const std::uint64_t bytes = Consumed;
     const bool failed = ReadError;
     Rewind();
     ReadError = ReadError || failed;
-    // A line of L bytes gives at most L / (LineSize - 1) + 1 pieces.
-    return lineFeeds + 1 + bytes / (LineSize - 1) + 1;
+    if (split) {
+        // A cut at the very end would leave the second reader nothing.
+        *split = found.Offset < bytes ? found : TRowSplit{};
+        if (split->Offset)
+            return split->BoundBefore +
+                   BoundOf(lineFeeds - split->LinesBefore, bytes - split->Offset);
+    }
+    return BoundOf(lineFeeds, bytes);
+}
+
+void TCsvFile::EndAt(std::uint64_t offset) {
+    End = offset;
+    // What the buffer holds beyond it is not data.
+    if (Consumed > End) {
+        BufferEnd -= static_cast<int>(Consumed - End);
+        Consumed = End;
+    }
+}
+
+std::unique_ptr<TCsvFile> TCsvFile::ReaderFrom(const TRowSplit& split) const {
+    if (!Source || !split.Offset) return nullptr;
+    std::unique_ptr<TByteSource> source = Source->OpenAt(split.Offset);
+    if (!source) return nullptr;
+    auto reader = std::make_unique<TCsvFile>();
+    reader->Attach(std::move(source));
+    reader->PhysicalLine = split.LinesBefore;
+    return reader;
 }
 
 void TCsvFile::NextRow() {

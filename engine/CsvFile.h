@@ -20,6 +20,14 @@
 
 namespace habitual {
 
+// A place where the data can be cut in two, for two readers at once: the
+// start of the first line after the middle of the file.
+struct TRowSplit {
+    std::uint64_t Offset = 0;     // the byte the second part begins at; 0: no such place
+    std::int64_t LinesBefore = 0; // the line feeds before it
+    std::int64_t BoundBefore = 0; // RowBound of the first part alone
+};
+
 class TCsvFile {
 public:
     static constexpr int LineSize = 16384;
@@ -52,8 +60,21 @@ public:
     int ReadCountedRow(const char** fields, int maxFields, bool& counts);
     // At least the number of rows ReadRow can read from the start: the lines
     // and the pieces long lines are cut into. Reads the data through (quickly:
-    // line feeds only) and rewinds.
-    std::int64_t RowBound();
+    // line feeds only) and rewinds. With split, also notes where the data can
+    // be cut in two (nowhere when a 0x1A ends the data before the middle);
+    // the bound is then the sum of the two parts' bounds.
+    std::int64_t RowBound(TRowSplit* split = nullptr);
+    // Reading ends at byte offset of the source, as if the data ended there.
+    // Only for an offset at or after Position().
+    void EndAt(std::uint64_t offset);
+    // The bytes of the source that the lines read so far came from.
+    std::uint64_t Position() const {
+        return Consumed - static_cast<std::uint64_t>(BufferEnd - BufferPos);
+    }
+    // A second reader of the same source, from split on, reading on its own;
+    // its line numbers go on from those before the split. nullptr where the
+    // source cannot be read twice at once.
+    std::unique_ptr<TCsvFile> ReaderFrom(const TRowSplit& split) const;
     bool ReadLine(char* buffer, int size);
     int SplitRow(char* line, char* fieldText, const char** fields, int maxFields);
     char* ParseField(char* pos, char*& out);
@@ -94,6 +115,8 @@ private:
     int BufferEnd = 0;
     bool DataEnded = false; // end of file, a read error, or a 0x1A byte met
     bool ReadError = false;
+    std::uint64_t Consumed = 0;     // bytes taken from the source since its start
+    std::uint64_t End = UINT64_MAX; // where the data ends (EndAt)
     std::int64_t PhysicalLine = 0;
     bool AtLineStart = true;
 };

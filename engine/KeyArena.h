@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/RecordArray.h"
+
 namespace habitual {
 
 // Offset (48 bits) and length (16 bits) of a key's bytes in its arena.
@@ -49,9 +51,17 @@ public:
         return la < lb ? -1 : (la > lb ? 1 : 0);
     }
     void Reserve(std::size_t n) { Bytes.reserve(n); }
+    std::size_t Size() const { return Bytes.size(); }
+    // Copies in every key of another arena; their offsets here are theirs
+    // there plus the offset returned.
+    std::uint64_t Append(const TKeyArena& other) {
+        const std::uint64_t at = Bytes.size();
+        Bytes.insert(Bytes.end(), other.Bytes.begin(), other.Bytes.end());
+        return at;
+    }
 
 private:
-    std::vector<char> Bytes;
+    std::vector<char, TRecordAllocator<char>> Bytes;
 };
 
 } // namespace habitual

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
 #include <type_traits>
 
 namespace habitual {
@@ -20,5 +21,19 @@ template <class Record> void FreeRecordArray(Record*& records) {
     FreeRecords(records);
     records = nullptr;
 }
+
+// An allocator of the same memory, for containers of such records.
+template <class T> struct TRecordAllocator {
+    using value_type = T;
+    TRecordAllocator() = default;
+    template <class U> TRecordAllocator(const TRecordAllocator<U>&) {}
+    T* allocate(std::size_t n) {
+        void* memory = AllocateRecords(n, sizeof(T));
+        if (!memory) throw std::bad_alloc();
+        return static_cast<T*>(memory);
+    }
+    void deallocate(T* memory, std::size_t) { FreeRecords(memory); }
+    template <class U> bool operator==(const TRecordAllocator<U>&) const { return true; }
+};
 
 } // namespace habitual

@@ -14,6 +14,12 @@ struct TRowTally {
         if (Count < Kept) First[Count] = position;
         ++Count;
     }
+    // Adds the positions of a later tally, moved on by shift.
+    void Append(const TRowTally& later, std::int64_t shift) {
+        for (std::int64_t j = 0; j < later.Count && j < Kept; ++j)
+            if (Count + j < Kept) First[Count + j] = later.First[j] + shift;
+        Count += later.Count;
+    }
 };
 
 } // namespace habitual

@@ -1,6 +1,7 @@
 #include "engine/RunData.h"
 
 #include <algorithm>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <new>
@@ -14,6 +15,7 @@
 #include "engine/Decimal.h"
 #include "engine/Encoding.h"
 #include "engine/RecordArray.h"
+#include "engine/RecordMaker.h"
 #include "engine/Workers.h"
 #include "platform/Files.h"
 #include "platform/Memory.h"
@@ -21,7 +23,6 @@
 namespace habitual {
 namespace {
 
-constexpr std::size_t KeyLimit = 255;
 constexpr std::size_t NutrientNameLimit = 127;
 constexpr std::size_t ClassNameLimit = 63;
 
@@ -34,24 +35,10 @@ std::string CutName(std::string_view name, std::size_t limit) {
     return std::string(name.substr(0, Cp932CutLength(name, limit)));
 }
 
-// Joins the texts of the given columns with 0x01. False when a text holds
-// the separator itself, which would make two different keys equal.
-template <std::size_t N>
-bool JoinKey(const TCsvFile& reader, const std::int32_t (&columns)[N], std::string& key) {
-    key.clear();
-    for (std::size_t k = 0; k < N; ++k) {
-        if (k > 0) key += '\x01';
-        std::string_view text = FieldOf(reader, columns[k]);
-        if (text.find('\x01') != std::string_view::npos) return false;
-        key += text;
-    }
-    return true;
-}
-
 // Keys are made of the rows' bytes, so the file's size bounds the arena.
 // Reserving address space up front spares the copies of a growing arena;
 // pages are only used as keys are written.
-void ReserveKeys(std::uint64_t size, std::int32_t n, TKeyArena& keys) {
+void ReserveKeys(std::uint64_t size, std::int64_t n, TKeyArena& keys) {
     try {
         keys.Reserve(static_cast<std::size_t>(size) + 4 * static_cast<std::size_t>(n));
     } catch (const std::bad_alloc&) {
@@ -138,8 +125,11 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
     auto reader = std::make_unique<TCsvFile>();
     reader->Attach(std::move(survey.Source));
     // One pass reads the rows; a quick one before it bounds their number, so
-    // that the records are had at once.
-    const std::int64_t bound = reader->RowBound();
+    // that the records are had at once, and finds where a second reader can
+    // start.
+    TRowSplit split;
+    const bool twoReaders = ThreadCount(Threads) > 1 && size >= TwoReadersFrom;
+    const std::int64_t bound = reader->RowBound(twoReaders ? &split : nullptr);
     if (reader->ReadFailed()) return {TRunError::ReadFailed};
     SkippedWithText = {};
     reader->SkippedWithText = {};
@@ -148,19 +138,23 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
     if (reader->NFields < 0) {
         return {reader->ReadFailed() ? TRunError::ReadFailed : TRunError::NoRows};
     }
+    // The second reader takes the rows from the cut on, the first those
+    // before it; the header must lie before the cut.
+    std::unique_ptr<TCsvFile> second;
+    if (split.Offset && reader->Position() <= split.Offset) second = reader->ReaderFrom(split);
+    if (second) reader->EndAt(split.Offset);
     const auto n = static_cast<std::int32_t>(
         std::min<std::int64_t>(bound - 1, std::numeric_limits<std::int32_t>::max()));
     if (!Allocate(n)) return {TRunError::OutOfMemory};
-    ReserveKeys(size, n, Keys);
 
     stage.emplace(Times, TStage::Read);
     // The system zero-fills each new page of the records at its first write,
     // which costs about as much as the reading itself on a large survey:
-    // another thread, where the run may use one, has it done ahead of the
-    // reader.
+    // another thread, where the run may use one and no second reader does,
+    // has it done ahead of the reader.
     std::jthread populate; // joined on every way out
     if (const std::size_t bytes = static_cast<std::size_t>(n) * sizeof(TIntakeRecord);
-        bytes >= (std::size_t{8} << 20) && ThreadCount(Threads) > 1) {
+        !second && bytes >= (std::size_t{8} << 20) && ThreadCount(Threads) > 1) {
         try {
             populate =
                 std::jthread([records = AllRecords, bytes] { PopulatePages(records, bytes); });
@@ -183,12 +177,21 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
                             ? CutName(FieldOf(*reader, settings.ClassColumns[k]), ClassNameLimit)
                             : std::string();
 
-    const int fieldsNeeded =
+    TRecordRules rules;
+    rules.Settings = &settings;
+    rules.Columns = list;
+    rules.FieldsNeeded =
         columns.AllNumeric ? TCsvFile::MaxRowFields : FieldsNeeded(settings, Columns);
-    TRunStatus status =
-        ReadRecords(*reader, settings, n, input.SkipMissing, fieldsNeeded, columns.AllNumeric);
+    rules.SkipMissing = input.SkipMissing;
+    rules.CheckNumbers = columns.AllNumeric;
+    // The first reader's records: at most its part's bound but the header.
+    const auto firstCapacity =
+        static_cast<std::int32_t>(second ? std::min<std::int64_t>(split.BoundBefore - 1, n) : n);
+    TRunStatus status = ReadRecords(*reader, second.get(), rules, firstCapacity,
+                                    second ? split.Offset : size, size);
     if (populate.joinable()) populate.join();
     SkippedWithText = reader->SkippedWithText;
+    if (second) SkippedWithText.Append(second->SkippedWithText, 0);
     reader->Close();
     // A file whose every row is blank but for spaces and quotes has no rows.
     if (status.Ok() && !headerCounts && NAll == 0) status = {TRunError::NoRows};
@@ -205,6 +208,7 @@ TRunStatus TRunData::Read(const TAnalysisSettings& settings, const TInputOptions
     }
     if (!status.Ok()) {
         Release();
+        SkippedWithText = {};
         return status;
     }
     stage.emplace(Times, TStage::SortByClass);
@@ -243,87 +247,61 @@ void TRunData::KeepColumns(const std::vector<std::size_t>& keep) {
     NotNumberRows = std::move(notNumbers);
 }
 
-TRunStatus TRunData::ReadRecords(TCsvFile& reader, const TAnalysisSettings& settings,
-                                 std::int32_t capacity, bool skipMissing, int fieldsNeeded,
-                                 bool checkNumbers) {
-    std::string personKey, classKey;
-    const std::size_t K = Columns.size();
-    if (K > 1) Values.reset(new double[static_cast<std::size_t>(capacity) * K]);
-    ClassMissing.assign(K, {});
-    NotNumberRows.assign(K, {});
-    AllNumbers.assign(K, 1);
-    AnyNumber.assign(K, 0);
-    // Record i from the reader's current row.
-    auto take = [&](std::int32_t i) -> TRunStatus {
-        TIntakeRecord& rec = AllRecords[i];
-        rec.RowNo = i + 1;
-        if (!JoinKey(reader, settings.IdColumns, personKey))
-            return {TRunError::SeparatorInText, i + 1, true};
-        if (!JoinKey(reader, settings.ClassColumns, classKey))
-            return {TRunError::SeparatorInText, i + 1, false};
-        // A cut key would merge persons or groups: refuse the run instead.
-        if (personKey.size() > KeyLimit) return {TRunError::KeyTooLong, i + 1, true};
-        if (classKey.size() > KeyLimit) return {TRunError::KeyTooLong, i + 1, false};
-        auto found = ClassNos.find(std::string_view(classKey));
-        if (found == ClassNos.end()) {
-            const auto no = static_cast<std::int32_t>(ClassKeys.size());
-            ClassKeys.push_back(Keys.Add(classKey));
-            ClassSizes.push_back(0);
-            for (std::vector<TRowTally>& missing : ClassMissing) missing.emplace_back();
-            found = ClassNos.emplace(classKey, no).first;
+TRunStatus TRunData::ReadRecords(TCsvFile& reader, TCsvFile* second, const TRecordRules& rules,
+                                 std::int32_t firstCapacity, std::uint64_t firstBytes,
+                                 std::uint64_t bytes) {
+    const std::size_t K = rules.Columns.size();
+    if (K > 1) Values.reset(new double[static_cast<std::size_t>(NAll) * K]);
+    TRecordMaker first(rules, AllRecords, Values.get(), firstCapacity);
+    ReserveKeys(bytes, NAll, first.Keys);
+    // The second half, where there is one, is read on a thread of its own
+    // into the records behind the first half's.
+    std::optional<TRecordMaker> later;
+    TRunStatus laterStatus;
+    std::exception_ptr laterFailure;
+    std::jthread laterThread; // joined before later goes
+    auto readLater = [&] {
+        try {
+            laterStatus = later->ReadRows(*second);
+        } catch (...) {
+            laterFailure = std::current_exception();
         }
-        const std::int32_t classNo = found->second;
-        for (std::size_t k = 0; k < K; ++k) {
-            const std::string_view field = FieldOf(reader, Columns[k].Column);
-            bool isNumber = true;
-            const double value = ParseDecimal(field, isNumber);
-            if (K == 1)
-                rec.Value = value;
-            else
-                Values[static_cast<std::size_t>(i) * K + k] = value;
-            if (isNumber) {
-                AnyNumber[k] = 1;
-                if (checkNumbers && AllNumbers[k] && !IsWholeNumber(field)) AllNumbers[k] = 0;
-                continue;
-            }
-            if (checkNumbers && !IsBlank(field)) AllNumbers[k] = 0;
-            ClassMissing[k][static_cast<std::size_t>(classNo)].Add(i + 1);
-            if (skipMissing) {
-                std::vector<std::uint8_t>& rows = NotNumberRows[k];
-                if (rows.empty()) rows.assign(static_cast<std::size_t>(capacity), 0);
-                rows[static_cast<std::size_t>(i)] = 1;
-            }
-        }
-        rec.PersonKey = Keys.Add(personKey);
-        rec.PersonPrefix[0] = KeyPrefix(personKey, 0);
-        rec.PersonPrefix[1] = KeyPrefix(personKey, 8);
-        rec.ClassNo = classNo;
-        ++ClassSizes[static_cast<std::size_t>(classNo)];
-        return {};
     };
-    // The data rows are those up to the last one that counts (as CountRows
-    // counts them): rows that do not count are taken only once one that
-    // counts follows them. They are blank: every field empty.
-    std::int32_t taken = 0, held = 0;
-    for (;;) {
-        bool counts = false;
-        const int nFields = reader.ReadCountedRow(reader.Fields, fieldsNeeded, counts);
-        if (nFields < 0) break;
-        if (!counts) {
-            ++held;
-            continue;
+    if (second) {
+        later.emplace(rules, AllRecords + firstCapacity,
+                      K > 1 ? Values.get() + static_cast<std::size_t>(firstCapacity) * K : nullptr,
+                      NAll - firstCapacity);
+        ReserveKeys(bytes - firstBytes, NAll - firstCapacity, later->Keys);
+        try {
+            laterThread = std::jthread(readLater);
+        } catch (const std::system_error&) {
+            // Read after the first half instead.
         }
-        if (capacity - taken < held + 1) return {TRunError::OutOfMemory};
-        // A blank row reads as one without fields: every field empty.
-        reader.NFields = 0;
-        for (; held > 0; --held)
-            if (const TRunStatus status = take(taken++); !status.Ok()) return status;
-        reader.NFields = nFields;
-        if (const TRunStatus status = take(taken++); !status.Ok()) return status;
     }
-    NAll = taken;
-    if (reader.ReadFailed()) return {TRunError::ReadFailed};
-    return {};
+    TRunStatus status = first.ReadRows(reader);
+    if (laterThread.joinable())
+        laterThread.join();
+    else if (later)
+        readLater();
+    if (laterFailure) std::rethrow_exception(laterFailure);
+    if (later && status.Ok()) {
+        // The first error in the order of the rows: the second half's rows
+        // come after the first half's, blank rows held at its end included.
+        status = laterStatus;
+        if (!status.Ok() && status.RowNo > 0)
+            status.RowNo += first.Taken + first.Held;
+        else if (status.Ok())
+            status = first.Join(*later);
+    }
+    NAll = first.Taken;
+    Keys = std::move(first.Keys);
+    ClassKeys = std::move(first.ClassKeys);
+    ClassSizes = std::move(first.ClassSizes);
+    ClassMissing = std::move(first.ClassMissing);
+    NotNumberRows = std::move(first.NotNumberRows);
+    AllNumbers = std::move(first.AllNumbers);
+    AnyNumber = std::move(first.AnyNumber);
+    return status;
 }
 
 // Orders the records by classification key. Equal keys share a class

@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/CutOffTable.h"
@@ -127,11 +125,14 @@ public:
     TRowTally SkippedWithText;    // lines skipped as blank although they held text
     TStageTimes* Times = nullptr; // where Read adds its stages' times, if anywhere
     std::int32_t Threads = 0;     // threads Read may use (0: one per core)
+    // A plain survey file of at least this many bytes is read by two readers
+    // at once, one from each half, where Read may use two threads.
+    std::uint64_t TwoReadersFrom = std::uint64_t{1} << 20;
 
 private:
-    TRunStatus ReadRecords(class TCsvFile& reader, const TAnalysisSettings& settings,
-                           std::int32_t capacity, bool skipMissing, int fieldsNeeded,
-                           bool checkNumbers);
+    TRunStatus ReadRecords(class TCsvFile& reader, class TCsvFile* second,
+                           const struct TRecordRules& rules, std::int32_t firstCapacity,
+                           std::uint64_t firstBytes, std::uint64_t bytes);
     void SortByClassKey();
     void SortByPerson();
     void ArrangeColumns(bool skipMissing);
@@ -150,14 +151,7 @@ private:
     std::vector<std::uint8_t> AllNumbers;
     std::vector<std::uint8_t> AnyNumber;
 
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const {
-            return std::hash<std::string_view>{}(s);
-        }
-    };
-    // The distinct classification keys: their numbers and arena names.
-    std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> ClassNos;
+    // The distinct classification keys, by number, and their records.
     std::vector<TKey> ClassKeys;
     std::vector<std::int32_t> ClassSizes; // records per class number
 };

@@ -2,6 +2,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/ByteSource.h"
 #include "engine/CsvFile.h"
 #include "tests/support/TempFile.h"
 
@@ -127,6 +128,85 @@ TEST(CsvFile, OnePassCountsAsTheCountingPassDoes) {
         EXPECT_EQ(reader->SkippedWithText.Count, skipped.Count) << bytes;
         for (int k = 0; k < TRowTally::Kept; ++k)
             EXPECT_EQ(reader->SkippedWithText.First[k], skipped.First[k]) << bytes;
+    }
+}
+
+// A long survey is read by two readers, one from each side of a cut: their
+// rows, counting flags and skipped lines, one after the other, are those of
+// one reader, and each part keeps within its bound.
+TEST(CsvFile, TwoReadersFromACutReadWhatOneReads) {
+    struct Row {
+        std::vector<std::string> Fields;
+        bool Counts;
+        bool operator==(const Row&) const = default;
+    };
+    auto readRows = [](TCsvFile& reader, std::vector<Row>& rows) {
+        bool counts = false;
+        for (int n;
+             (n = reader.ReadCountedRow(reader.Fields, TCsvFile::MaxRowFields, counts)) >= 0;)
+            rows.push_back({{reader.Fields, reader.Fields + n}, counts});
+    };
+    const std::string filler = "p,1\n\n\x82\xa0\n2,\"q\"\r\n,,\n";
+    auto repeat = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += s;
+        return out;
+    };
+    struct Case {
+        std::string Bytes;
+        bool Cut;
+    } cases[] = {
+        {"h\n" + repeat(filler, 20), true},
+        {"h\n" + repeat(filler, 20) + "no final line feed", true},
+        // A line longer than a piece around the middle.
+        {"h\n" + repeat(filler, 3) + std::string(40000, 'x') + "\n" + repeat(filler, 3), true},
+        {"h\n" + std::string(40000, 'x') + "\n" + std::string(40000, 'y') + "\n", true},
+        // CR bytes on either side of the cut's line feed.
+        {"h\r\n" + repeat("a,b\r\n\r", 30), true},
+        // A 0x1A after the middle ends the second part; one before it, the data.
+        {"h\n" + repeat(filler, 20) + "\x1A" + repeat(filler, 2), true},
+        {"h\n\x1A" + repeat(filler, 20), false},
+        // No line feed at or after the middle.
+        {"h\n" + std::string(1000, 'x'), false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        auto one = std::make_unique<TCsvFile>();
+        one->Attach(std::make_unique<TMemorySource>(c.Bytes));
+        std::vector<Row> expected;
+        readRows(*one, expected);
+
+        auto first = std::make_unique<TCsvFile>();
+        first->Attach(std::make_unique<TMemorySource>(c.Bytes));
+        TRowSplit split;
+        const std::int64_t bound = first->RowBound(&split);
+        EXPECT_GE(bound, first->RowBound()) << c.Bytes;
+        ASSERT_EQ(split.Offset != 0, c.Cut) << c.Bytes;
+        std::vector<Row> rows;
+        if (!c.Cut) continue;
+        EXPECT_EQ(c.Bytes[split.Offset - 1], '\n');
+        // The header first, as a run reads it, then the cut.
+        bool counts = false;
+        const int n = first->ReadCountedRow(first->Fields, TCsvFile::MaxRowFields, counts);
+        ASSERT_GE(n, 0);
+        rows.push_back({{first->Fields, first->Fields + n}, counts});
+        ASSERT_LE(first->Position(), split.Offset);
+        first->EndAt(split.Offset);
+        std::unique_ptr<TCsvFile> second = first->ReaderFrom(split);
+        ASSERT_NE(second, nullptr);
+        readRows(*first, rows);
+        const auto firstRows = static_cast<std::int64_t>(rows.size());
+        readRows(*second, rows);
+        EXPECT_EQ(rows.size(), expected.size()) << c.Bytes;
+        for (std::size_t i = 0; i < rows.size() && i < expected.size(); ++i)
+            EXPECT_EQ(rows[i], expected[i]) << c.Bytes << " row " << i;
+        EXPECT_LE(firstRows, split.BoundBefore);
+        EXPECT_LE(static_cast<std::int64_t>(rows.size()) - firstRows, bound - split.BoundBefore);
+        TRowTally skipped = first->SkippedWithText;
+        skipped.Append(second->SkippedWithText, 0);
+        EXPECT_EQ(skipped.Count, one->SkippedWithText.Count) << c.Bytes;
+        for (int k = 0; k < TRowTally::Kept; ++k)
+            EXPECT_EQ(skipped.First[k], one->SkippedWithText.First[k]) << c.Bytes;
     }
 }
 
