@@ -1,7 +1,7 @@
-// Ascending sort of records by a double key, values that are not numbers
-// last: the order of LessNanLast, reached by an LSD radix sort on the key's
-// bits, which moves each record a few times instead of log2(n) times. Not
-// stable; equal keys come in any order.
+// Radix sorts of records and values: by a double key, values that are not
+// numbers last (the order of LessNanLast), or by any 64-bit key with a
+// comparison for records of equal keys. An LSD radix sort on the key's bits
+// moves each record a few times instead of log2(n) times.
 #pragma once
 
 #include <algorithm>
@@ -71,39 +71,48 @@ struct TKeyIndex {
     std::uint32_t Index;
 };
 
-// Sorts first[0..n) using scratch[0..n) as room: the keys are sorted with
-// their records' positions (in the room), then the records are moved once.
-// With spare room besides (spareBytes at spare, 8-byte aligned) the records
-// are gathered in order into the free parts of the rooms and copied back,
-// which reads the records at random but writes them in order: on large
-// groups much faster than walking the cycles of the order in place, which
-// is what happens without. The same order as an LSD radix sort of the
-// records themselves: stable for equal keys.
-template <class Record, class KeyOf>
-void SortByKey(Record* first, std::int32_t n, Record* scratch, KeyOf keyOf, void* spare = nullptr,
-               std::size_t spareBytes = 0) {
-    static_assert(sizeof(Record) >= 2 * sizeof(TKeyIndex), "the room holds two keys per record");
+// No order among records of equal bits: they stay as the radix sort leaves
+// them, in their order before.
+struct TNoTieOrder {};
+
+// Sorts first[0..n) by the unsigned order of bitsOf, and records of equal
+// bits by tieLess (unless it is TNoTieOrder), using room (roomBytes, at
+// least 2 n keys, 8-byte aligned) for the keys: the keys are sorted with
+// their records' positions, then the records are moved once. With enough
+// free room besides the keys (spareBytes at spare, then the room's unused
+// parts) the records are gathered in order into it and copied back, which
+// reads the records at random but writes them in order: on large groups
+// much faster than walking the cycles of the order in place, which is what
+// happens without.
+template <class Record, class BitsOf, class TieLess>
+void SortByBits(Record* first, std::int32_t n, void* room, std::size_t roomBytes, BitsOf bitsOf,
+                TieLess tieLess, void* spare = nullptr, std::size_t spareBytes = 0) {
     static_assert(std::is_trivially_copyable_v<Record>);
-    if (n < 512 || !scratch) {
-        std::sort(first, first + n, [&](const Record& a, const Record& b) {
-            return LessNanLast(keyOf(a), keyOf(b));
-        });
-        return;
-    }
-    auto* keys = reinterpret_cast<TKeyIndex*>(static_cast<void*>(scratch));
+    const std::size_t un = static_cast<std::size_t>(n);
+    auto* keys = static_cast<TKeyIndex*>(room);
     TKeyIndex* from = keys;
     radix::TCounts& count = radix::ClearedCounts();
     for (std::int32_t i = 0; i < n; ++i) {
-        const std::uint64_t bits = SortableBits(keyOf(first[i]));
+        const std::uint64_t bits = bitsOf(first[i]);
         from[i] = {bits, static_cast<std::uint32_t>(i)};
         radix::CountDigits(count, bits);
     }
     from = radix::Passes(from, from + n, n, count, [](const TKeyIndex& k) { return k.Bits; });
+    if constexpr (!std::is_same_v<TieLess, TNoTieOrder>) {
+        for (std::size_t i = 0; i < un;) {
+            std::size_t j = i + 1;
+            while (j < un && from[j].Bits == from[i].Bits) ++j;
+            if (j - i > 1)
+                std::sort(from + i, from + j, [&](const TKeyIndex& a, const TKeyIndex& b) {
+                    return tieLess(first[a.Index], first[b.Index]);
+                });
+            i = j;
+        }
+    }
 
     // The free parts: the spare room first (whose start the caller has most
     // likely touched already), then the keys' other half, then the room
     // behind both halves.
-    const std::size_t un = static_cast<std::size_t>(n);
     struct TPart {
         unsigned char* At;
         std::size_t Records;
@@ -112,7 +121,7 @@ void SortByKey(Record* first, std::int32_t n, Record* scratch, KeyOf keyOf, void
         {reinterpret_cast<unsigned char*>(from == keys ? keys + n : keys),
          un * sizeof(TKeyIndex) / sizeof(Record)},
         {reinterpret_cast<unsigned char*>(keys + 2 * un),
-         un * (sizeof(Record) - 2 * sizeof(TKeyIndex)) / sizeof(Record)},
+         (roomBytes - 2 * un * sizeof(TKeyIndex)) / sizeof(Record)},
     };
     if (parts[0].Records + parts[1].Records + parts[2].Records >= un) {
         std::size_t at = 0;
@@ -144,6 +153,24 @@ void SortByKey(Record* first, std::int32_t n, Record* scratch, KeyOf keyOf, void
             j = k;
         }
     }
+}
+
+// Sorts first[0..n) by a double key using scratch[0..n) as room (see
+// SortByBits): the same order as an LSD radix sort of the records
+// themselves, stable for equal keys.
+template <class Record, class KeyOf>
+void SortByKey(Record* first, std::int32_t n, Record* scratch, KeyOf keyOf, void* spare = nullptr,
+               std::size_t spareBytes = 0) {
+    static_assert(sizeof(Record) >= 2 * sizeof(TKeyIndex), "the room holds two keys per record");
+    if (n < 512 || !scratch) {
+        std::sort(first, first + n, [&](const Record& a, const Record& b) {
+            return LessNanLast(keyOf(a), keyOf(b));
+        });
+        return;
+    }
+    SortByBits(
+        first, n, scratch, static_cast<std::size_t>(n) * sizeof(Record),
+        [&](const Record& r) { return SortableBits(keyOf(r)); }, TNoTieOrder{}, spare, spareBytes);
 }
 
 // Sorts the doubles v[0..n) ascending, not-a-number last (the order of

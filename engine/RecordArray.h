@@ -22,6 +22,26 @@ template <class Record> void FreeRecordArray(Record*& records) {
     records = nullptr;
 }
 
+// An array of such records had when first asked for, freed with its holder.
+template <class Record> class TRecordArrayHolder {
+public:
+    TRecordArrayHolder() = default;
+    ~TRecordArrayHolder() { FreeRecordArray(Records); }
+    TRecordArrayHolder(const TRecordArrayHolder&) = delete;
+    TRecordArrayHolder& operator=(const TRecordArrayHolder&) = delete;
+    TRecordArrayHolder(TRecordArrayHolder&& other) noexcept : Records(other.Records) {
+        other.Records = nullptr;
+    }
+    // n records, the same on every call; nullptr when memory cannot be had.
+    Record* Get(std::size_t n) {
+        if (!Records) Records = MakeRecordArray<Record>(n);
+        return Records;
+    }
+
+private:
+    Record* Records = nullptr;
+};
+
 // An allocator of the same memory, for containers of such records.
 template <class T> struct TRecordAllocator {
     using value_type = T;

@@ -14,6 +14,7 @@
 #include "engine/CsvFile.h"
 #include "engine/Decimal.h"
 #include "engine/Encoding.h"
+#include "engine/RadixSort.h"
 #include "engine/RecordArray.h"
 #include "engine/RecordMaker.h"
 #include "engine/Workers.h"
@@ -345,7 +346,9 @@ void TRunData::SortByClassKey() {
 }
 
 // Orders each group's records by person, and a person's by data row, the
-// order Anova works in: done once here for every column of the run.
+// order Anova works in: done once here for every column of the run. A
+// large group is sorted by a radix sort of the keys' first eight bytes,
+// records whose first eight bytes are equal then by the whole order.
 void TRunData::SortByPerson() {
     auto less = [this](const TIntakeRecord& a, const TIntakeRecord& b) {
         if (a.PersonPrefix[0] != b.PersonPrefix[0]) return a.PersonPrefix[0] < b.PersonPrefix[0];
@@ -354,10 +357,28 @@ void TRunData::SortByPerson() {
             if (const int c = Keys.Compare(a.PersonKey, b.PersonKey); c != 0) return c < 0;
         return a.RowNo < b.RowNo;
     };
-    // The groups are sorted at once on the run's threads.
+    // The groups are sorted at once on the run's threads, each with room
+    // for the keys of the largest group.
     const int threads = NAll < 100000 ? 1 : ThreadCount(Threads);
-    ShareOut(threads, Groups.size(), [&](std::size_t i) {
-        std::sort(AllRecords + Groups[i].Begin, AllRecords + Groups[i].End, less);
+    std::int32_t largest = 0;
+    for (const TGroupRange& group : Groups) largest = std::max(largest, group.Size());
+    constexpr std::int32_t RadixFrom = 512;
+    const std::size_t roomBytes = 2 * sizeof(TKeyIndex) * static_cast<std::size_t>(largest);
+    std::vector<TRecordArrayHolder<TKeyIndex>> rooms(static_cast<std::size_t>(threads));
+    ShareOut(threads, Groups.size(), [&](std::size_t i, int thread) {
+        TIntakeRecord* first = AllRecords + Groups[i].Begin;
+        const std::int32_t n = Groups[i].Size();
+        TKeyIndex* room =
+            n >= RadixFrom
+                ? rooms[static_cast<std::size_t>(thread)].Get(2 * static_cast<std::size_t>(largest))
+                : nullptr;
+        if (!room) {
+            std::sort(first, first + n, less);
+            return;
+        }
+        SortByBits(
+            first, n, room, roomBytes, [](const TIntakeRecord& r) { return r.PersonPrefix[0]; },
+            less);
     });
 }
 

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace habitual {
@@ -79,20 +80,27 @@ private:
 
 // Calls work(i) for every i in [0, n), on up to threads threads (the calling
 // thread among them), each taking the next i in turn; returns when all are
-// done, rethrowing the first exception one threw.
+// done, rethrowing the first exception one threw. A work that takes a
+// second argument is told which thread runs it, from 0 to threads - 1 (the
+// calling thread is 0), for room of its own.
 template <class Work> void ShareOut(int threads, std::size_t n, const Work& work) {
     std::atomic<std::size_t> next{0};
-    auto loop = [&] {
-        for (std::size_t i = next++; i < n; i = next++) work(i);
+    auto loop = [&](int thread) {
+        for (std::size_t i = next++; i < n; i = next++) {
+            if constexpr (std::is_invocable_v<const Work&, std::size_t, int>)
+                work(i, thread);
+            else
+                work(i);
+        }
     };
     if (threads <= 1 || n <= 1) {
-        loop();
+        loop(0);
         return;
     }
     TWorkers workers;
-    workers.Start(threads - 1, [&](int) { loop(); });
+    workers.Start(threads - 1, [&](int t) { loop(t + 1); });
     try {
-        loop();
+        loop(0);
     } catch (...) {
         next = n; // the others stop at their next item
         throw;

@@ -1,12 +1,14 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "engine/Encoding.h"
 #include "engine/LineFormat.h"
 #include "engine/RunAnalysis.h"
+#include "engine/RunData.h"
 #include "engine/UserMessages.h"
 #include "report/Report.h"
 #include "tests/support/TempFile.h"
@@ -279,5 +281,44 @@ TEST(GroupResults, MatchTheReportAndOutliveTheRun) {
         EXPECT_EQ(Utf8(results[1].Heading.Lines()),
                   (std::vector<std::string>{Rule, "分析変数：[値]", "分類変数：[性別=2]"}));
         EXPECT_EQ(Cp932ToUtf8(results[0].Heading.ClassTexts[0]), "1");
+    }
+}
+
+// A large group is sorted by a radix sort of the keys' first eight bytes and
+// then by the whole order: the records must come by key bytes (unsigned, a
+// key that begins another first) and a person's by data row, whatever the
+// keys share.
+TEST(PersonSort, LargeGroupsComeByKeyBytesThenByRow) {
+    std::mt19937 random(7);
+    const std::string stems[] = {"", "12345678", "1234567", "\xff\x81", "abcdefghijklmnopq", "a"};
+    std::string survey = "id,group,v\n";
+    for (int i = 0; i < 3000; ++i) {
+        std::string id = stems[random() % 6];
+        const int tail = static_cast<int>(random() % 4);
+        for (int k = 0; k < tail; ++k) id += static_cast<char>('0' + random() % 3);
+        if (random() % 7 == 0) id += "\x82\xa0";
+        survey += id + "," + std::to_string(random() % 2) + ",1\n";
+    }
+    TempFile file(survey);
+    for (int threads : {1, 2}) {
+        TAnalysisSettings s = Columns(file.Path, {0}, {1}, 2);
+        TRunData run;
+        run.Threads = threads;
+        ASSERT_TRUE(run.Read(s).Ok());
+        ASSERT_EQ(run.Groups.size(), 2u);
+        for (const TGroupRange& g : run.Groups) {
+            ASSERT_GT(g.Size(), 1000);
+            for (std::int32_t i = g.Begin + 1; i < g.End; ++i) {
+                const TIntakeRecord& a = run.AllRecords[i - 1];
+                const TIntakeRecord& b = run.AllRecords[i];
+                const std::string_view ka = run.Keys.Text(a.PersonKey);
+                const std::string_view kb = run.Keys.Text(b.PersonKey);
+                const auto ua = std::basic_string_view<unsigned char>(
+                    reinterpret_cast<const unsigned char*>(ka.data()), ka.size());
+                const auto ub = std::basic_string_view<unsigned char>(
+                    reinterpret_cast<const unsigned char*>(kb.data()), kb.size());
+                ASSERT_TRUE(ua < ub || (ua == ub && a.RowNo < b.RowNo)) << i;
+            }
+        }
     }
 }
