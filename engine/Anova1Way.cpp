@@ -12,7 +12,6 @@ void TAnova1Way::Release() {
     FreeRecordArray(Records);
     FreeRecordArray(Persons);
     FreeRecordArray(SortRoomRecords);
-    FreeRecordArray(SortRoomPersons);
     FreeRecordArray(Scratch);
 }
 
@@ -25,9 +24,8 @@ bool TAnova1Way::Allocate(std::int32_t n) {
     Records = MakeRecordArray<TGroupRecord>(count);
     Persons = MakeRecordArray<TPersonRecord>(count);
     SortRoomRecords = MakeRecordArray<TGroupRecord>(count);
-    SortRoomPersons = MakeRecordArray<TPersonRecord>(count);
     Scratch = MakeRecordArray<double>(count * ScratchPerRecord);
-    if (!Records || !Persons || !SortRoomRecords || !SortRoomPersons || !Scratch) {
+    if (!Records || !Persons || !SortRoomRecords || !Scratch) {
         Release();
         return false;
     }

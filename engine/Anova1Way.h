@@ -30,7 +30,7 @@ public:
     TAnova1Way(const TAnova1Way&) = delete;
     TAnova1Way& operator=(const TAnova1Way&) = delete;
 
-    // Sizes the arrays (records, persons and their sort room) for n entries
+    // Sizes the arrays (records, persons and the sort room) for n entries
     // each; keeps them and their contents when n equals NAll. Returns false
     // (and leaves no arrays) when memory cannot be had.
     bool Allocate(std::int32_t n);
@@ -56,9 +56,9 @@ public:
 
     TGroupRecord* Records = nullptr;
     TPersonRecord* Persons = nullptr;
-    // Room the sorts of Records and Persons move entries into.
+    // Room the sorts of Records and of Persons (which are never more, and
+    // smaller) move entries into, one sort at a time.
     TGroupRecord* SortRoomRecords = nullptr;
-    TPersonRecord* SortRoomPersons = nullptr;
     // Room for ScratchPerRecord values per record that a step keeps for
     // itself while it works (the best-power search: the sorted values, their
     // scores, and a candidate's values or the screen's).

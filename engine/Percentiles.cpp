@@ -53,8 +53,9 @@ void ComputePercentiles(TAnova1Way& ctx) {
     SortByKey(
         ctx.Records, ctx.NData, ctx.SortRoomRecords,
         [](const TGroupRecord& r) { return r.Transformed; }, ctx.Scratch, scratch);
+    static_assert(sizeof(TPersonRecord) <= sizeof(TGroupRecord));
     SortByKey(
-        ctx.Persons, ctx.NPerson, ctx.SortRoomPersons,
+        ctx.Persons, ctx.NPerson, reinterpret_cast<TPersonRecord*>(ctx.SortRoomRecords),
         [](const TPersonRecord& p) { return p.ShrunkMean; }, ctx.Scratch, scratch);
     FillPercentiles(ctx.PctDaily, ctx.NData, DailyValue(ctx));
     FillPercentiles(ctx.PctHabit, ctx.NPerson, HabitValue(ctx));

@@ -363,14 +363,17 @@ void TRunData::SortByPerson() {
     std::int32_t largest = 0;
     for (const TGroupRange& group : Groups) largest = std::max(largest, group.Size());
     constexpr std::int32_t RadixFrom = 512;
-    const std::size_t roomBytes = 2 * sizeof(TKeyIndex) * static_cast<std::size_t>(largest);
+    // Room for the keys twice and for the records, which are gathered into
+    // it in order: on a large group far faster than moving them in place.
+    const std::size_t roomBytes =
+        (2 * sizeof(TKeyIndex) + sizeof(TIntakeRecord)) * static_cast<std::size_t>(largest);
     std::vector<TRecordArrayHolder<TKeyIndex>> rooms(static_cast<std::size_t>(threads));
     ShareOut(threads, Groups.size(), [&](std::size_t i, int thread) {
         TIntakeRecord* first = AllRecords + Groups[i].Begin;
         const std::int32_t n = Groups[i].Size();
         TKeyIndex* room =
             n >= RadixFrom
-                ? rooms[static_cast<std::size_t>(thread)].Get(2 * static_cast<std::size_t>(largest))
+                ? rooms[static_cast<std::size_t>(thread)].Get(roomBytes / sizeof(TKeyIndex))
                 : nullptr;
         if (!room) {
             std::sort(first, first + n, less);
