@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "engine/Encoding.h"
 #include "platform/Files.h"
@@ -307,49 +310,107 @@ std::int64_t BoundOf(std::int64_t lineFeeds, std::uint64_t bytes) {
 
 } // namespace
 
-std::int64_t TCsvFile::RowBound(TRowSplit* split) {
-    Rewind();
-    const std::uint64_t middle = Source ? Source->SizeHint() / 2 : 0;
-    TRowSplit found;
-    bool looking = split != nullptr;
-    std::int64_t lineFeeds = 0;
-    while (Refill()) {
-        const unsigned char* p = Buffer;
-        const unsigned char* end = p + BufferEnd;
-        if (looking) {
-            // The first line feed at or after the middle ends the first part,
-            // which must hold no 0x1A: that would end the data before the cut.
-            const std::uint64_t at = Consumed - static_cast<std::uint64_t>(BufferEnd);
+namespace {
+
+// What a quick pass over a stretch of the data finds: its line feeds and
+// bytes and, while looking, the first line feed at or after the middle of
+// the data, unless a 0x1A comes before it.
+struct TLineScan {
+    std::int64_t LineFeeds = 0;
+    std::uint64_t Bytes = 0;
+    bool Looking = true;
+    bool EndMark = false; // a 0x1A met while looking
+    TRowSplit Found;      // LinesBefore: this stretch's line feeds before the cut
+    // Takes the next size bytes at p, the stretch's bytes from Bytes on,
+    // which start at byte start of the data.
+    void Add(const unsigned char* p, std::size_t size, std::uint64_t start, std::uint64_t middle) {
+        const unsigned char* end = p + size;
+        if (Looking) {
+            const std::uint64_t at = start + Bytes;
             const unsigned char* stop = end;
-            if (at + static_cast<std::uint64_t>(BufferEnd) > middle) {
+            if (at + size > middle) {
                 const unsigned char* from = p + (middle > at ? middle - at : 0);
                 if (const void* lf =
                         std::memchr(from, '\n', static_cast<std::size_t>(end - from))) {
                     stop = static_cast<const unsigned char*>(lf) + 1;
-                    found.Offset = at + static_cast<std::uint64_t>(stop - p);
-                    found.LinesBefore = lineFeeds + std::count(p, stop, '\n');
-                    found.BoundBefore = BoundOf(found.LinesBefore, found.Offset);
-                    looking = false;
+                    Found.Offset = at + static_cast<std::uint64_t>(stop - p);
+                    Found.LinesBefore = LineFeeds + std::count(p, stop, '\n');
+                    Looking = false;
                 }
             }
             if (std::memchr(p, 0x1A, static_cast<std::size_t>(stop - p))) {
-                found = {};
-                looking = false;
+                Found = {};
+                Looking = false;
+                EndMark = true;
             }
         }
-        lineFeeds += std::count(p, end, '\n');
-        BufferPos = BufferEnd;
+        LineFeeds += std::count(p, end, '\n');
+        Bytes += size;
     }
-    const std::uint64_t bytes = Consumed;
-    const bool failed = ReadError;
+};
+
+// The quick pass over a second source of the data from start on.
+void ScanFrom(TByteSource& source, std::uint64_t start, std::uint64_t middle, TLineScan& scan,
+              bool& failed) {
+    std::vector<unsigned char> buffer(1 << 16);
+    while (const std::size_t n = source.Read(buffer.data(), buffer.size()))
+        scan.Add(buffer.data(), n, start, middle);
+    failed = source.Failed();
+}
+
+} // namespace
+
+std::int64_t TCsvFile::RowBound(TRowSplit* split) {
+    Rewind();
+    const std::uint64_t middle = Source ? Source->SizeHint() / 2 : 0;
+    // Looking for a cut, the two halves are gone through at once where the
+    // source can be read twice: this reader up to the middle, a second one
+    // from there.
+    TLineScan first, second;
+    first.Looking = split != nullptr;
+    bool secondFailed = false;
+    std::unique_ptr<TByteSource> rest;
+    if (split && middle > 0) rest = Source->OpenAt(middle);
+    {
+        std::jthread other;
+        if (rest) {
+            End = middle;
+            try {
+                other =
+                    std::jthread([&] { ScanFrom(*rest, middle, middle, second, secondFailed); });
+            } catch (const std::system_error&) {
+                // Gone through after the first half instead.
+            }
+        }
+        while (Refill()) {
+            first.Add(Buffer, static_cast<std::size_t>(BufferEnd), 0, middle);
+            BufferPos = BufferEnd;
+        }
+        if (rest && !other.joinable()) ScanFrom(*rest, middle, middle, second, secondFailed);
+    }
+    End = UINT64_MAX;
+    TRowSplit found = first.Found;
+    std::int64_t lineFeeds = first.LineFeeds;
+    std::uint64_t bytes = first.Bytes;
+    if (rest) {
+        if (first.Looking) {
+            found = second.Found;
+            found.LinesBefore += first.LineFeeds;
+        }
+        lineFeeds += second.LineFeeds;
+        bytes += second.Bytes;
+    }
+    const bool failed = ReadError || secondFailed;
     Rewind();
     ReadError = ReadError || failed;
     if (split) {
         // A cut at the very end would leave the second reader nothing.
-        *split = found.Offset < bytes ? found : TRowSplit{};
-        if (split->Offset)
+        *split = found.Offset && found.Offset < bytes ? found : TRowSplit{};
+        if (split->Offset) {
+            split->BoundBefore = BoundOf(split->LinesBefore, split->Offset);
             return split->BoundBefore +
                    BoundOf(lineFeeds - split->LinesBefore, bytes - split->Offset);
+        }
     }
     return BoundOf(lineFeeds, bytes);
 }

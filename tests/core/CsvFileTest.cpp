@@ -32,6 +32,21 @@ ReadResult ReadAll(const std::string& bytes) {
     return result;
 }
 
+// The bytes of a string, for a reader that cannot read them twice at once.
+class TOneWaySource : public TByteSource {
+public:
+    explicit TOneWaySource(std::string bytes) : Bytes(std::move(bytes)) {}
+    std::size_t Read(unsigned char* buffer, std::size_t size) override {
+        return Bytes.Read(buffer, size);
+    }
+    bool Rewind() override { return Bytes.Rewind(); }
+    bool Failed() const override { return false; }
+    std::uint64_t SizeHint() const override { return Bytes.SizeHint(); }
+
+private:
+    TMemorySource Bytes;
+};
+
 } // namespace
 
 TEST(CsvFile, SplitsFieldsByTheQuoteAndSpaceRules) {
@@ -165,6 +180,8 @@ TEST(CsvFile, TwoReadersFromACutReadWhatOneReads) {
         {"h\r\n" + repeat("a,b\r\n\r", 30), true},
         // A 0x1A after the middle ends the second part; one before it, the data.
         {"h\n" + repeat(filler, 20) + "\x1A" + repeat(filler, 2), true},
+        {"h\n" + repeat(filler, 10) + "x\x1Ay" + repeat(filler, 10), false},
+        {"h\n" + repeat(filler, 10) + "\x1A\n" + repeat(filler, 10), false},
         {"h\n\x1A" + repeat(filler, 20), false},
         // No line feed at or after the middle.
         {"h\n" + std::string(1000, 'x'), false},
@@ -181,6 +198,15 @@ TEST(CsvFile, TwoReadersFromACutReadWhatOneReads) {
         TRowSplit split;
         const std::int64_t bound = first->RowBound(&split);
         EXPECT_GE(bound, first->RowBound()) << c.Bytes;
+        // Gone through in two halves at once or in one pass, the same cut.
+        auto oneWay = std::make_unique<TCsvFile>();
+        oneWay->Attach(std::make_unique<TOneWaySource>(c.Bytes));
+        TRowSplit sameSplit;
+        EXPECT_EQ(oneWay->RowBound(&sameSplit), bound) << c.Bytes;
+        EXPECT_EQ(sameSplit.Offset, split.Offset) << c.Bytes;
+        EXPECT_EQ(sameSplit.LinesBefore, split.LinesBefore) << c.Bytes;
+        EXPECT_EQ(sameSplit.BoundBefore, split.BoundBefore) << c.Bytes;
+        EXPECT_EQ(oneWay->ReaderFrom(sameSplit), nullptr);
         ASSERT_EQ(split.Offset != 0, c.Cut) << c.Bytes;
         std::vector<Row> rows;
         if (!c.Cut) continue;
