@@ -126,6 +126,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Counting again after the end of the data starts from the beginning.
     reader->CountRows();
     FUZZ_CHECK(reader->NRows == nRows && reader->MaxFields == maxFields);
+
+    // Read by two readers from a cut past the middle, one after the other,
+    // the rows are the same.
+    habitual::TRowSplit split;
+    const std::int64_t bound = reader->RowBound(&split);
+    FUZZ_CHECK(bound >= static_cast<std::int64_t>(expected.size()));
+    if (split.Offset) {
+        FUZZ_CHECK(split.Offset < size && data[split.Offset - 1] == '\n');
+        std::vector<TRow> rows;
+        reader->NextRow();
+        if (reader->NFields >= 0)
+            rows.emplace_back(reader->Fields, reader->Fields + reader->NFields);
+        if (reader->Position() <= split.Offset) {
+            reader->EndAt(split.Offset);
+            std::unique_ptr<TCsvFile> second = reader->ReaderFrom(split);
+            FUZZ_CHECK(second != nullptr);
+            for (TCsvFile* part : {reader.get(), second.get()})
+                for (part->NextRow(); part->NFields >= 0; part->NextRow())
+                    rows.emplace_back(part->Fields, part->Fields + part->NFields);
+            FUZZ_CHECK(rows == expected);
+        }
+    }
     reader->Close();
 
     habitual::TInputOptions utf8;
