@@ -101,7 +101,8 @@ TRunStatus TRecordMaker::Take(const char* const* fields, int nFields) {
 }
 
 TRunStatus TRecordMaker::ReadRows(TCsvFile& reader) {
-    for (;;) {
+    for (std::uint32_t row = 1;; ++row) {
+        if (Stop && row % 4096 == 0 && Stop->load(std::memory_order_relaxed)) return {};
         bool counts = false;
         const int nFields = reader.ReadCountedRow(reader.Fields, Rules.FieldsNeeded, counts);
         if (nFields < 0) break;

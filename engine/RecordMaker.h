@@ -6,6 +6,7 @@
 // is what one maker reading the whole file would have made.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -65,6 +66,9 @@ public:
     std::vector<std::vector<std::uint8_t>> NotNumberRows;
     std::vector<std::uint8_t> AllNumbers;
     std::vector<std::uint8_t> AnyNumber;
+    // Where set, ReadRows stops early once it is true (its rows are then not
+    // wanted).
+    const std::atomic<bool>* Stop = nullptr;
 
 private:
     TRunStatus Take(const char* const* fields, int nFields);

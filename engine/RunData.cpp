@@ -1,6 +1,7 @@
 #include "engine/RunData.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -260,6 +261,7 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, TCsvFile* second, const TReco
     std::optional<TRecordMaker> later;
     TRunStatus laterStatus;
     std::exception_ptr laterFailure;
+    std::atomic<bool> stop{false};
     std::jthread laterThread; // joined before later goes
     auto readLater = [&] {
         try {
@@ -272,6 +274,7 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, TCsvFile* second, const TReco
         later.emplace(rules, AllRecords + firstCapacity,
                       K > 1 ? Values.get() + static_cast<std::size_t>(firstCapacity) * K : nullptr,
                       NAll - firstCapacity);
+        later->Stop = &stop;
         ReserveKeys(bytes - firstBytes, NAll - firstCapacity, later->Keys);
         try {
             laterThread = std::jthread(readLater);
@@ -280,11 +283,13 @@ TRunStatus TRunData::ReadRecords(TCsvFile& reader, TCsvFile* second, const TReco
         }
     }
     TRunStatus status = first.ReadRows(reader);
+    // After an error in the first half, nothing of the second half counts.
+    if (!status.Ok()) stop = true;
     if (laterThread.joinable())
         laterThread.join();
-    else if (later)
+    else if (later && status.Ok())
         readLater();
-    if (laterFailure) std::rethrow_exception(laterFailure);
+    if (laterFailure && status.Ok()) std::rethrow_exception(laterFailure);
     if (later && status.Ok()) {
         // The first error in the order of the rows: the second half's rows
         // come after the first half's, blank rows held at its end included.
