@@ -131,6 +131,7 @@ void SortByBits(Record* first, std::int32_t n, void* room, std::size_t roomBytes
         at = 0;
         for (const TPart& part : parts) {
             const std::size_t take = std::min(part.Records, un - at);
+            if (take == 0) continue; // an empty part may have no address at all
             std::memcpy(static_cast<void*>(first + at), part.At, take * sizeof(Record));
             at += take;
         }
