@@ -349,10 +349,10 @@ struct TLineScan {
     }
 };
 
-// The quick pass over a second source of the data from start on.
-void ScanFrom(TByteSource& source, std::uint64_t start, std::uint64_t middle, TLineScan& scan,
-              bool& failed) {
-    std::vector<unsigned char> buffer(1 << 16);
+// The quick pass over a second source of the data from start on, through
+// the given buffer (had beforehand: nothing here throws).
+void ScanFrom(TByteSource& source, std::vector<unsigned char>& buffer, std::uint64_t start,
+              std::uint64_t middle, TLineScan& scan, bool& failed) {
     while (const std::size_t n = source.Read(buffer.data(), buffer.size()))
         scan.Add(buffer.data(), n, start, middle);
     failed = source.Failed();
@@ -371,13 +371,14 @@ std::int64_t TCsvFile::RowBound(TRowSplit* split) {
     bool secondFailed = false;
     std::unique_ptr<TByteSource> rest;
     if (split && middle > 0) rest = Source->OpenAt(middle);
+    std::vector<unsigned char> restBuffer(rest ? std::size_t{1} << 16 : 0);
     {
         std::jthread other;
         if (rest) {
             End = middle;
             try {
-                other =
-                    std::jthread([&] { ScanFrom(*rest, middle, middle, second, secondFailed); });
+                other = std::jthread(
+                    [&] { ScanFrom(*rest, restBuffer, middle, middle, second, secondFailed); });
             } catch (const std::system_error&) {
                 // Gone through after the first half instead.
             }
@@ -386,7 +387,8 @@ std::int64_t TCsvFile::RowBound(TRowSplit* split) {
             first.Add(Buffer, static_cast<std::size_t>(BufferEnd), 0, middle);
             BufferPos = BufferEnd;
         }
-        if (rest && !other.joinable()) ScanFrom(*rest, middle, middle, second, secondFailed);
+        if (rest && !other.joinable())
+            ScanFrom(*rest, restBuffer, middle, middle, second, secondFailed);
     }
     End = UINT64_MAX;
     TRowSplit found = first.Found;

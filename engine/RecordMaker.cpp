@@ -125,7 +125,9 @@ TRunStatus TRecordMaker::Join(TRecordMaker& later) {
     // later one's are no data rows.
     if (later.Taken == 0) return {};
     const auto room = static_cast<std::int32_t>(later.Records - Records) + later.Capacity;
-    if (room - Taken < Held + later.Taken) return {TRunError::OutOfMemory};
+    // The held rows go into this maker's own stretch, before the later's.
+    if (Capacity - Taken < Held || room - Taken < Held + later.Taken)
+        return {TRunError::OutOfMemory};
     for (; Held > 0; --Held)
         if (const TRunStatus status = Take(nullptr, 0); !status.Ok()) return status;
     Capacity = room;
