@@ -308,10 +308,6 @@ std::int64_t BoundOf(std::int64_t lineFeeds, std::uint64_t bytes) {
     return lineFeeds + 1 + static_cast<std::int64_t>(bytes / (TCsvFile::LineSize - 1)) + 1;
 }
 
-} // namespace
-
-namespace {
-
 // What a quick pass over a stretch of the data finds: its line feeds and
 // bytes and, while looking, the first line feed at or after the middle of
 // the data, unless a 0x1A comes before it.
@@ -319,8 +315,7 @@ struct TLineScan {
     std::int64_t LineFeeds = 0;
     std::uint64_t Bytes = 0;
     bool Looking = true;
-    bool EndMark = false; // a 0x1A met while looking
-    TRowSplit Found;      // LinesBefore: this stretch's line feeds before the cut
+    TRowSplit Found; // LinesBefore: this stretch's line feeds before the cut
     // Takes the next size bytes at p, the stretch's bytes from Bytes on,
     // which start at byte start of the data.
     void Add(const unsigned char* p, std::size_t size, std::uint64_t start, std::uint64_t middle) {
@@ -341,7 +336,6 @@ struct TLineScan {
             if (std::memchr(p, 0x1A, static_cast<std::size_t>(stop - p))) {
                 Found = {};
                 Looking = false;
-                EndMark = true;
             }
         }
         LineFeeds += std::count(p, end, '\n');
